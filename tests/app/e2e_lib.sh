@@ -1,0 +1,49 @@
+# Helpers for the end-to-end tests: start the real game in a window on the
+# current display, find it, drive it with xdotool and watch its console.
+
+# start_game WORKDIR LOGFILE -- starts build/zarvy in WORKDIR, sets GAME_PID.
+start_game() {
+    local workdir=$1 log=$2
+    (cd "$workdir" && exec "$ZARVY_BIN" >"$log" 2>"$log.err") &
+    GAME_PID=$!
+}
+
+# wait_for_window -- waits up to 10 s for the window "Zarvy", sets WINDOW.
+wait_for_window() {
+    WINDOW=""
+    for _ in $(seq 1 100); do
+        WINDOW=$(xdotool search --name '^Zarvy$' 2>/dev/null | head -n 1)
+        [ -n "$WINDOW" ] && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "FAIL: no window titled Zarvy appeared" >&2
+    return 1
+}
+
+# wait_for_exit SECONDS -- waits for the game to end, sets EXIT_STATUS.
+wait_for_exit() {
+    local limit=$1
+    for _ in $(seq 1 $((limit * 10))); do
+        if ! kill -0 "$GAME_PID" 2>/dev/null; then
+            wait "$GAME_PID"
+            EXIT_STATUS=$?
+            return 0
+        fi
+        sleep 0.1
+    done
+    kill -9 "$GAME_PID" 2>/dev/null
+    echo "FAIL: the game did not end within $limit s" >&2
+    return 1
+}
+
+press() { xdotool keydown --window "$WINDOW" "$1"; }
+release() { xdotool keyup --window "$WINDOW" "$1"; }
+# Escape with keydown only: the release could reach a window already gone.
+quit_game() { xdotool keydown --window "$WINDOW" Escape; }
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${GAME_PID:-}" ] && kill -9 "$GAME_PID" 2>/dev/null
+    exit 1
+}
