@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all build run test sanitize clean
+.PHONY: all build run test goldens clean
 
 all: build
 
@@ -19,3 +19,7 @@ test: build
 
 clean:
 	rm -rf $(BUILD) $(BUILD).configure.log
+
+# Re-render the golden images after an intended change to the picture.
+goldens: build
+	@scripts/update-goldens.sh $(BUILD)

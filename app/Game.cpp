@@ -1,16 +1,27 @@
 #include "app/Game.h"
 
 #include "app/Input.h"
+#include "game/AsteroidsField.h"
+#include "game/Player.h"
 #include "render/Camera.h"
+#include "render/Material.h"
+#include "render/TextureObject.h"
+#include "scene/Planet.h"
+#include "scene/Skybox.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-#include <IL/il.h>
 #include <cstdio>
 #include <cstdlib>
 
 Input* input = nullptr;
+Material* material = nullptr;
+TextureObject* asteroidTexture = nullptr;
 Camera* camera = nullptr;
+Player* player = nullptr;
+AsteroidsField* asteroidsField = nullptr;
+Skybox* skybox = nullptr;
+Planet* planet = nullptr;
 
 namespace {
 // A directional light from the upper left, behind the initial view; given
@@ -18,13 +29,13 @@ namespace {
 const GLfloat lightPosition[4] = {-50.0f, 50.0f, 80.0f, 0.0f};
 }
 
-void openWindow(int* argc, char** argv)
+void openWindow(int* argc, char** argv, const char* title)
 {
     glutInit(argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(800, 600);
     glutInitWindowPosition(0, 0);
-    glutCreateWindow("Zarvy");
+    glutCreateWindow(title);
     glutReshapeFunc(reshape);
     glutDisplayFunc(display);
     glutKeyboardFunc(keyboard);
@@ -33,60 +44,49 @@ void openWindow(int* argc, char** argv)
     glutSpecialUpFunc(specialUp);
 }
 
-void initialiseGraphics()
-{
-    glEnable(GL_DEPTH_TEST);
-    glShadeModel(GL_SMOOTH);
-    ilInit();
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_EXP2);
-    const GLfloat fogColour[4] = {0.02f, 0.02f, 0.02f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColour);
-    glFogf(GL_FOG_DENSITY, 0.003f);
-    glHint(GL_FOG_HINT, GL_NICEST);
-    glDepthFunc(GL_LEQUAL);
-
-    const GLenum status = glewInit();
-    if (status != GLEW_OK) {
-        fprintf(stderr, "Error: %s\n", reinterpret_cast<const char*>(glewGetErrorString(status)));
-    }
-    if (glewGetExtension("GL_ARB_vertex_buffer_object")) {
-        printf("Check:  vertex buffer objects\n");
-    }
-    printf("Status: Using GLEW %s\n", reinterpret_cast<const char*>(glewGetString(GLEW_VERSION)));
-
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClearDepth(1.0);
-
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    const GLfloat ambient[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    const GLfloat diffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    const GLfloat specular[4] = {1.0f, 1.0f, 1.0f, 1.0f};
-    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
-    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
-
-    // Blending stays on for the whole run: fades, clouds, flames and the
-    // explosion all rely on it.
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    // Records the mode only; colour-material tracking is never enabled.
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-}
-
 void createScene()
 {
+    // Diffuse red 8.0, not 0.8: lit rock surfaces saturate in red.
+    material = new Material(Vec4f(0.7f, 0.55f, 0.4f, 1.0f), Vec4f(8.0f, 0.6f, 0.5f, 1.0f),
+                            Vec4f(0.2f, 0.2f, 0.2f, 1.0f), 64.0f);
+    asteroidTexture = new TextureObject("Textures/asteroid_v8.jpg");
     camera = new Camera(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f);
+    player = new Player(camera, input);
+    player->place(Vec3f(0.0f, 0.0f, -20.0f), Vec3f(0.0f, 0.0f, -1.0f), Vec3f(0.0f, 1.0f, 0.0f));
+    player->takeControl();
+    asteroidsField = new AsteroidsField(Vec3f(0.0f, 0.0f, -250.0f), 100.0f, 100.0f, 500.0f,
+                                        250, 20, 10.0f, 2.0f, material, asteroidTexture, camera);
+    skybox = new Skybox(camera, 1000.0f);
+    planet = new Planet(Vec3f(0.0f, -860.0f, -200.0f), 800.0f);
+}
+
+void gameTickStep()
+{
+    asteroidsField->update(player);
+    if (player->isInControl()) {
+        player->update();
+        asteroidsField->setSpeed(player->getSpeed());
+        if (asteroidsField->collide(player->getBox(), -20.0f, 0.0f)) {
+            player->setSpeed(0.0f);
+        }
+        return;
+    }
+    camera->freeCameraTick(input);
 }
 
 void runTick()
 {
-    camera->freeCameraTick(input);
+    planet->update();
+    skybox->update();
+    gameTickStep();
+}
+
+void gameDrawStep()
+{
+    material->apply(1.0f, 1.0f);
+    asteroidsField->drawFar();
+    player->draw();
+    asteroidsField->drawNear();
 }
 
 void drawPicture()
@@ -95,7 +95,23 @@ void drawPicture()
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     camera->lookAt();
+    skybox->draw();
+    planet->draw();
     glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    gameDrawStep();
+}
+
+void spaceBarStep()
+{
+    // Tests the held flag, not this event's key: with key repeat, every
+    // further key-down while space is held toggles again.
+    if (player->isInControl()) {
+        if (input->isKeyDown(' ')) {
+            player->releaseControl();
+        }
+    } else if (input->isKeyDown(' ')) {
+        player->takeControl();
+    }
 }
 
 bool handleKeyDown(unsigned char key, int x, int y)
@@ -104,6 +120,7 @@ bool handleKeyDown(unsigned char key, int x, int y)
         return true;
     }
     input->keyDown(key, x, y);
+    spaceBarStep();
     return false;
 }
 
@@ -118,19 +135,6 @@ void display()
 {
     drawPicture();
     glutSwapBuffers();
-}
-
-void reshape(int width, int height)
-{
-    // A minimised or collapsed window reports a height of 0; treat it as 1
-    // so the aspect ratio stays finite.
-    if (height < 1) {
-        height = 1;
-    }
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / height, 0.05, 1000.0);
 }
 
 void keyboard(unsigned char key, int x, int y)

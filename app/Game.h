@@ -6,19 +6,34 @@
 // callbacks run are exposed as plain functions so that tests and tools can
 // drive the real game without entering the main loop.
 
-class Input;
+class AsteroidsField;
 class Camera;
+class Input;
+class Material;
+class Planet;
+class Player;
+class Skybox;
+class TextureObject;
 
-// The process-wide objects. Created once at start-up, never deleted.
+// The process-wide objects, in creation order. Created once at start-up,
+// shared by pointer, never deleted.
 extern Input* input;
+extern Material* material;
+extern TextureObject* asteroidTexture;
 extern Camera* camera;
+extern Player* player;
+extern AsteroidsField* asteroidsField;
+extern Skybox* skybox;
+extern Planet* planet;
 
-// Opens the 800 by 600 window "Zarvy" at (0, 0) and registers the callbacks.
-void openWindow(int* argc, char** argv);
+// Opens the 800 by 600 window at (0, 0) with the given title and registers
+// the callbacks.
+void openWindow(int* argc, char** argv, const char* title = "Zarvy");
 // Puts the pipeline into the baseline state every draw assumes, initialises
 // the image and extension libraries and prints the extension status lines.
 void initialiseGraphics();
-// Creates the scene's objects in their fixed order (needs a GL context).
+// Creates the scene's seven objects after `input` in their fixed order
+// (needs a GL context and a seeded random generator).
 void createScene();
 
 // The simulation part of one 20 ms tick: everything after the redraw
@@ -26,6 +41,15 @@ void createScene();
 void runTick();
 // The picture without the buffer swap, so a caller can read the back buffer.
 void drawPicture();
+// The game's own step of the tick: the field moves, then either the player
+// flies (with its collision test) or the free camera acts.
+void gameTickStep();
+// The game's own part of the picture: the asteroids beyond the ship, the
+// ship, the nearer asteroids and the explosion, back to front.
+void gameDrawStep();
+// Run after every key press: while the space bar is held, each press hands
+// the ship to the keyboard or takes it away.
+void spaceBarStep();
 // The keyboard callback's work; returns true when the key asks to quit.
 bool handleKeyDown(unsigned char key, int x, int y);
 

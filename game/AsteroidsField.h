@@ -38,7 +38,12 @@ public:
     bool collide(AABoundBox* box, float zLow, float zHigh);
 
     // The field's own steps, public so they can be exercised directly.
+    // A point of the box strictly farther than radius + scale from every
+    // asteroid; after 100,000 rejected candidates it reports the crowding on
+    // standard error and returns the last candidate.
     Vec3f randomFreePosition(float radius);
+    // First list position whose depth is at least z, or size - 1 when every
+    // asteroid lies farther than z.
     int findSplit(float z) const;
     void bounceNeighbours(int index);
     void spawnFragments(Asteroid* destroyed);

@@ -1,11 +1,25 @@
 #!/usr/bin/env bash
-# Runs the whole test suite; starts its own virtual X server when there is
-# no display, so it works on a headless machine.
+# Runs the whole test suite twice: once on the normal build, once on a build
+# with AddressSanitizer and UBSan, where any report fails the run. Starts its
+# own virtual X server when there is no display, so it works headless.
 set -u
 build=${1:-build}
 cd "$(dirname "$0")/.."
-root=$(pwd)
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
 fi
-cd "$build" && ctest --output-on-failure -j2 --timeout 300
+root=$(pwd)
+
+echo "== Test suite"
+(cd "$build" && ctest --output-on-failure -j2 --timeout 300) || exit 1
+
+echo "== Test suite under AddressSanitizer and UBSan"
+asan="$build-sanitize"
+cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARVY_SANITIZE=ON > "$asan.configure.log" 2>&1 \
+    || { cat "$asan.configure.log"; exit 1; }
+cmake --build "$asan" -j2 > "$asan.build.log" 2>&1 || { tail -n 50 "$asan.build.log"; exit 1; }
+# Mesa's driver keeps allocations it never frees; only those are suppressed.
+export LSAN_OPTIONS="suppressions=$root/tests/support/lsan-mesa.supp:print_suppressions=0"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd "$asan" && ctest --output-on-failure -j2 --timeout 600) || exit 1

@@ -8,10 +8,11 @@ start_game() {
     GAME_PID=$!
 }
 
-# wait_for_window -- waits up to 10 s for the window "Zarvy", sets WINDOW.
+# wait_for_window -- waits up to 30 s for the window "Zarvy", sets WINDOW.
+# A loaded machine can take a few seconds to build the scene.
 wait_for_window() {
     WINDOW=""
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         WINDOW=$(xdotool search --name '^Zarvy$' 2>/dev/null | head -n 1)
         [ -n "$WINDOW" ] && return 0
         kill -0 "$GAME_PID" 2>/dev/null || break
@@ -28,6 +29,9 @@ wait_for_exit() {
         if ! kill -0 "$GAME_PID" 2>/dev/null; then
             wait "$GAME_PID"
             EXIT_STATUS=$?
+            # Escape was pressed with keydown only; let the X server release
+            # it now, or its auto-repeat would reach the next game's window.
+            xdotool keyup Escape 2>/dev/null
             return 0
         fi
         sleep 0.1
@@ -37,10 +41,11 @@ wait_for_exit() {
     return 1
 }
 
-press() { xdotool keydown --window "$WINDOW" "$1"; }
-release() { xdotool keyup --window "$WINDOW" "$1"; }
+# xdotool's complaint about Xvfb's input focus is noise; errors still fail.
+press() { xdotool keydown --window "$WINDOW" "$1" 2>/dev/null; }
+release() { xdotool keyup --window "$WINDOW" "$1" 2>/dev/null; }
 # Escape with keydown only: the release could reach a window already gone.
-quit_game() { xdotool keydown --window "$WINDOW" Escape; }
+quit_game() { xdotool keydown --window "$WINDOW" Escape 2>/dev/null; }
 
 fail() {
     echo "FAIL: $*" >&2

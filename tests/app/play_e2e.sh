@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Plays the real game: boosts into the asteroid field until the ship hits a
+# rock, then hands the view to the free camera and back while the ship's
+# immunity counts down. The console must show the hit followed by exactly
+# one hundred immunity lines, 99 down to 0, and none while the free camera
+# has the view (no collision tests run then).
+set -u
+build=${1:?usage: play_e2e.sh BUILD_DIR}
+ZARVY_BIN=$(cd "$build" && pwd)/zarvy
+. "$(dirname "$0")/e2e_lib.sh"
+log=$(mktemp)
+trap 'rm -f "$log" "$log.err"' EXIT
+
+start_game "$(pwd)" "$log"
+wait_for_window || fail "window"
+
+# Boost and weave until the first hit (at most a minute).
+press r
+hit=""
+for second in $(seq 1 60); do
+    key=$([ $((second % 2)) -eq 0 ] && echo a || echo d)
+    press "$key"
+    for _ in 1 2 3 4 5; do
+        sleep 0.2
+        hit=$(grep -m1 '^Collision with Asteroid [0-9][0-9]*$' "$log")
+        [ -n "$hit" ] && break
+    done
+    release "$key"
+    [ -n "$hit" ] && break
+done
+release r
+[ -n "$hit" ] || fail "no collision within a minute of flying"
+
+# Hand the view to the free camera while the immunity is counting: a short
+# tap, so the keyboard does not repeat the space bar.
+sleep 0.4
+press space; sleep 0.05; release space
+sleep 0.3
+frozen=$(grep -c '^playerImun ' "$log")
+press e; sleep 0.8; release e
+sleep 0.2
+[ "$(grep -c '^playerImun ' "$log")" -eq "$frozen" ] || fail "immunity counted on while the free camera had the view"
+[ "$frozen" -lt 100 ] || fail "the immunity ran out before the free camera took over"
+
+# Give the ship back and let the immunity run out.
+press space; sleep 0.05; release space
+for _ in $(seq 1 200); do
+    grep -q '^playerImun 0$' "$log" && break
+    sleep 0.1
+done
+kill -0 "$GAME_PID" 2>/dev/null || fail "the game died"
+quit_game
+wait_for_exit 5 || fail "exit"
+[ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
+
+# The hit, then 99 down to 0, one line each, nothing in between.
+after=$(grep -A100 -m1 '^Collision with Asteroid ' "$log" | tail -n +2)
+expected=$(for i in $(seq 99 -1 0); do echo "playerImun $i"; done)
+[ "$after" = "$expected" ] || fail "lines after the hit were:
+$after"
+echo "play_e2e: passed ($hit)"

@@ -1,0 +1,215 @@
+#include "GameTestSupport.h"
+
+#include "math/AABoundBox.h"
+#include "math/BoundingSphere.h"
+#include "render/Billboard.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+namespace {
+// A 2 by 2 by 2 box centred on (0, 0, z).
+AABoundBox boxAt(float z)
+{
+    return AABoundBox(Vec3f(1.0f, 1.0f, z + 1.0f), Vec3f(-1.0f, -1.0f, z - 1.0f));
+}
+
+int activeFragments(const AsteroidsField* f)
+{
+    int count = 0;
+    for (const Asteroid* a : f->getFragments()) {
+        count += a->isActive() ? 1 : 0;
+    }
+    return count;
+}
+}
+
+TEST_F(FieldTest, DepthWindowBoundsAreStrict)
+{
+    isolate(field);
+    Asteroid* a = regular(field, 0);
+    for (float z : {0.0f, -20.0f}) {
+        activate(a, Vec3f(0.0f, 0.0f, z), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        AABoundBox box = boxAt(z);
+        EXPECT_FALSE(field->collide(&box, -20.0f, 0.0f)) << "depth " << z;
+    }
+    EXPECT_EQ(field->getImmunity(), 0);
+
+    // Inactive asteroids are never hit, even inside the window.
+    a->setPosition(Vec3f(0.0f, 0.0f, -10.0f));
+    a->setActive(false);
+    AABoundBox box = boxAt(-10.0f);
+    EXPECT_FALSE(field->collide(&box, -20.0f, 0.0f));
+
+    activate(a, Vec3f(0.0f, 0.0f, -19.99f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(field->collide(player->getBox(), -20.0f, 0.0f));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(field->getImmunity(), 100);
+}
+
+TEST_F(FieldTest, HitPrintsListPositionThenHundredImmuneCalls)
+{
+    isolate(field);
+    Asteroid* first = regular(field, 0);
+    Asteroid* second = regular(field, 1);
+    activate(first, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    field->sortByDepth();
+    const int index = indexOf(field, first);
+    AABoundBox box = boxAt(-10.0f);
+
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Collision with Asteroid " + std::to_string(index) + "\n");
+    EXPECT_FALSE(first->isActive());
+
+    // Another rock right inside the box is not hit while the ship is immune.
+    activate(second, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    std::string expected;
+    testing::internal::CaptureStdout();
+    for (int call = 0; call < 100; ++call) {
+        EXPECT_FALSE(field->collide(&box, -20.0f, 0.0f)) << "call " << call;
+        expected += "playerImun " + std::to_string(99 - call) + "\n";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
+    EXPECT_EQ(field->getImmunity(), 0);
+
+    const int secondIndex = indexOf(field, second);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Collision with Asteroid " + std::to_string(secondIndex) + "\n");
+}
+
+TEST_F(FieldTest, FragmentCountFollowsTheDestroyedVolume)
+{
+    isolate(field);
+    Asteroid small(2.0f, Vec3f(0.0f, 0.0f, -10.0f), nullptr, nullptr, nullptr, true);
+    field->spawnFragments(&small);
+    EXPECT_EQ(activeFragments(field), 4);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_TRUE(field->getFragments()[k]->isActive()) << "pool member " << k;
+    }
+
+    isolate(field);
+    Asteroid large(10.0f, Vec3f(0.0f, 0.0f, -10.0f), nullptr, nullptr, nullptr, true);
+    field->spawnFragments(&large);
+    EXPECT_EQ(activeFragments(field), 12);
+    EXPECT_TRUE(field->getFragments()[11]->isActive());
+    EXPECT_FALSE(field->getFragments()[12]->isActive());
+}
+
+TEST_F(FieldTest, FragmentsStartTenUnitsFartherAndFlyOutward)
+{
+    isolate(field);
+    Asteroid destroyed(2.0f, Vec3f(3.0f, 4.0f, -10.0f), nullptr, nullptr, nullptr, true);
+    srand(9);
+    const double a = (rand() % 32768) / 32767.0;
+    const double b = (rand() % 32768) / 32767.0;
+    const double c = (rand() % 32768) / 32767.0;
+    const double u = (rand() % 32768) / 32767.0;
+    srand(9);
+    field->spawnFragments(&destroyed);
+
+    // The first draw offsets z, the third x; the fourth gives the speed.
+    const Asteroid* first = field->getFragments()[0];
+    EXPECT_FLOAT_EQ(first->getPosition().x, static_cast<float>(3.0 + (c - 0.5)));
+    EXPECT_FLOAT_EQ(first->getPosition().y, static_cast<float>(4.0 + (b - 0.5)));
+    EXPECT_FLOAT_EQ(first->getPosition().z, static_cast<float>(-10.0 + (a - 0.5) - 10.0));
+    EXPECT_FLOAT_EQ(first->getSpeed(), static_cast<float>(u * 0.2 + 0.2));
+
+    for (int k = 0; k < 4; ++k) {
+        const Asteroid* f = field->getFragments()[k];
+        const Vec3f offset(f->getPosition().x - 3.0f, f->getPosition().y - 4.0f,
+                           f->getPosition().z + 20.0f);
+        EXPECT_LE(std::fabs(offset.x), 0.5f);
+        EXPECT_LE(std::fabs(offset.y), 0.5f);
+        EXPECT_LE(std::fabs(offset.z), 0.5f);
+        const float length = offset.length();
+        EXPECT_NEAR(f->getDirection().x * length, offset.x, 1e-5);
+        EXPECT_NEAR(f->getDirection().y * length, offset.y, 1e-5);
+        EXPECT_NEAR(f->getDirection().z * length, offset.z, 1e-5);
+        EXPECT_GE(f->getSpeed(), 0.2f);
+        EXPECT_LE(f->getSpeed(), 0.4f);
+        EXPECT_EQ(f->getSphere()->getCentre().z, f->getPosition().z);
+    }
+}
+
+TEST_F(FieldTest, HitStartsTheExplosionAndTheRockNeverComesBack)
+{
+    Asteroid* rock = regular(field, 5);
+    activate(rock, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.1f);
+    field->sortByDepth();
+    AABoundBox box = boxAt(-10.0f);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    ASSERT_FALSE(rock->isActive());
+    EXPECT_EQ(field->getExplosion()->getLife(), 10);
+    EXPECT_TRUE(sortedByDepth(field));
+
+    field->setSpeed(1.5f);
+    field->update(player);
+    EXPECT_EQ(field->getExplosion()->getLife(), 9);
+    for (int tick = 0; tick < 400; ++tick) {
+        field->update(player);
+        field->collide(player->getBox(), -20.0f, 0.0f);
+        ASSERT_FALSE(rock->isActive()) << "tick " << tick;
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_FLOAT_EQ(rock->getPosition().z, -10.0f);
+}
+
+TEST_F(FieldTest, ListIsSortedAgainRightAfterAHit)
+{
+    // The fragments land 10 units behind the rock, out of the list's order.
+    Asteroid* rock = regular(field, 7);
+    activate(rock, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    field->sortByDepth();
+    AABoundBox box = boxAt(-10.0f);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(sortedByDepth(field));
+}
+
+TEST_F(FieldTest, HitPoolAsteroidIsPulledInAndThenSwitchedOff)
+{
+    isolate(field);
+    Asteroid* pooled = field->getFragments()[0];
+    activate(pooled, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    AABoundBox box = boxAt(-10.0f);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(pooled->isActive());
+    EXPECT_NEAR(pooled->getPosition().z, -20.0f, 0.5f);
+    // Scale 0.5 needs one unit of scale: members 0 and 1.
+    EXPECT_TRUE(field->getFragments()[1]->isActive());
+    EXPECT_FALSE(field->getFragments()[2]->isActive());
+}
+
+TEST_F(FieldTest, NearPassShowsTheExplosionOnlyAfterAHit)
+{
+    isolate(field);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    field->drawNear();
+    EXPECT_EQ(countLitPixels(readBackBuffer()), 0);
+
+    Asteroid* rock = regular(field, 0);
+    activate(rock, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    AABoundBox box = boxAt(-10.0f);
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    testing::internal::GetCapturedStdout();
+    // Only the explosion is left to draw once the fragments are off too.
+    isolate(field);
+    field->drawNear();
+    const std::vector<unsigned char> rgba = readBackBuffer();
+    savePng("/tmp/zarvy-explosion.png", rgba, 800, 600);
+    EXPECT_GT(countLitPixels(rgba), 800 * 600 / 20);
+}
