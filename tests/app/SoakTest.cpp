@@ -128,6 +128,11 @@ TEST_F(GlTest, SoakOfAHundredThousandTicksUnderAKeyStormStaysSound)
 
     // The storm flies into the field: the run must have exercised collisions.
     EXPECT_GT(hits, 0);
-    // Nothing grows while the game runs.
+#ifndef __SANITIZE_ADDRESS__
+    // Nothing grows while the game runs. (AddressSanitizer holds freed memory
+    // in quarantine, so resident size says nothing under it.)
     EXPECT_LE(residentKilobytes(), residentAt10000 + 4096);
+#else
+    (void)residentAt10000;
+#endif
 }
