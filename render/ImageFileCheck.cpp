@@ -82,10 +82,13 @@ void ImageFileCheck::checkPng(const unsigned char* data, size_t size)
 
 void ImageFileCheck::checkJpeg(const unsigned char* data, size_t size)
 {
+    int64_t frameWidth = 0;
+    int64_t frameHeight = 0;
+    bool hasFrame = false;
     size_t pos = 2;
     while (pos < size) {
-        // Before the frame header only marker segments occur, each led by
-        // 0xFF; any number of 0xFF fill bytes may precede the marker code.
+        // Outside scan data only markers occur, each led by 0xFF; any number
+        // of 0xFF fill bytes may precede the marker code.
         if (data[pos] != 0xff) {
             return;
         }
@@ -100,9 +103,18 @@ void ImageFileCheck::checkJpeg(const unsigned char* data, size_t size)
         if (isStandaloneJpegMarker(marker)) {
             continue;
         }
-        // A second start of image, an end of image, a scan or a stuffed zero
-        // before any frame header: there is no picture to decode.
-        if (marker == 0x00 || marker == 0xd8 || marker == 0xd9 || marker == 0xda) {
+        if (marker == 0xd9) {
+            // The end of image completes the file, if a frame came before it.
+            if (hasFrame) {
+                format = Format::jpeg;
+                width = frameWidth;
+                height = frameHeight;
+            }
+            return;
+        }
+        // A second start of image, a stuffed zero outside scan data, or a
+        // scan before any frame header: nothing a decoder could finish.
+        if (marker == 0x00 || marker == 0xd8 || (marker == 0xda && !hasFrame)) {
             return;
         }
         if (size - pos < 2) {
@@ -114,16 +126,27 @@ void ImageFileCheck::checkJpeg(const unsigned char* data, size_t size)
         if (length < 2 || length > size - pos) {
             return;
         }
-        if (isJpegFrameHeader(marker)) {
+        if (isJpegFrameHeader(marker) && !hasFrame) {
             // Length, precision, height, width and component count.
             if (length < 8) {
                 return;
             }
-            format = Format::jpeg;
-            height = bigEndian16(data + pos + 3);
-            width = bigEndian16(data + pos + 5);
-            return;
+            hasFrame = true;
+            frameHeight = bigEndian16(data + pos + 3);
+            frameWidth = bigEndian16(data + pos + 5);
         }
         pos += length;
+        if (marker == 0xda) {
+            // Entropy-coded data follows a scan header. In it a 0xFF is
+            // followed by a stuffed 0x00 or by a restart marker; anything
+            // else is the next marker.
+            while (pos < size) {
+                if (data[pos] == 0xff && pos + 1 < size && data[pos + 1] != 0x00 &&
+                    !isStandaloneJpegMarker(data[pos + 1])) {
+                    break;
+                }
+                ++pos;
+            }
+        }
     }
 }

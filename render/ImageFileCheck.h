@@ -12,8 +12,11 @@
 // - PNG: the signature, an IHDR chunk first, then chunks whose lengths stay
 //   inside the file, up to and including an IEND chunk;
 // - JPEG: the start-of-image marker, then marker segments walked by their
-//   lengths until a whole frame header (SOF0 to SOF15, not the DHT, JPG and
-//   DAC markers C4, C8, CC) lies inside the file.
+//   lengths, with a whole frame header (SOF0 to SOF15, not the DHT, JPG and
+//   DAC markers C4, C8, CC) before the first scan, and the scans' coded data
+//   stepped over, up to an end-of-image marker. The decoder accepts some
+//   files cut inside their coded data; demanding the end marker refuses
+//   every cut file.
 // Anything else has format none and size 0 by 0, whatever its name says.
 class ImageFileCheck {
 public:
