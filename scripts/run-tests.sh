@@ -5,8 +5,10 @@
 set -u
 build=${1:-build}
 cd "$(dirname "$0")/.."
+# -noreset: an X server resets whenever its last client leaves, and refuses
+# connections while it does; the tests come and go by the hundred.
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build"
 fi
 root=$(pwd)
 

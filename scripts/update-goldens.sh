@@ -5,7 +5,7 @@ set -eu
 build=${1:-build}
 cd "$(dirname "$0")/.."
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build"
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build"
 fi
 grep -v '^#' tests/golden/scenes.txt | while read -r name seed ticks keys; do
     [ -n "$name" ] || continue

@@ -4,6 +4,7 @@
 # start_game WORKDIR LOGFILE -- starts build/zarvy in WORKDIR, sets GAME_PID.
 start_game() {
     local workdir=$1 log=$2
+    GAME_LOG=$log
     (cd "$workdir" && exec "$ZARVY_BIN" >"$log" 2>"$log.err") &
     GAME_PID=$!
 }
@@ -18,7 +19,8 @@ wait_for_window() {
         kill -0 "$GAME_PID" 2>/dev/null || break
         sleep 0.1
     done
-    echo "FAIL: no window titled Zarvy appeared" >&2
+    echo "FAIL: no window titled Zarvy appeared; the game said:" >&2
+    cat "$GAME_LOG" "$GAME_LOG.err" >&2 2>/dev/null
     return 1
 }
 
