@@ -2,9 +2,16 @@
 
 #include "app/Game.h"
 #include "app/Input.h"
+#include "game/GameTestSupport.h"
+#include "math/AABoundBox.h"
 #include "render/Camera.h"
+#include "scene/Planet.h"
 
+#include <GL/freeglut.h>
 #include <cmath>
+#include <dlfcn.h>
+#include <string>
+#include <vector>
 
 namespace {
 // Start-up creates the process-wide objects once; tests in this program
@@ -19,6 +26,31 @@ void ensureScene()
     }
 }
 
+// What the tick moves: the planet's turn, every asteroid, the ship and the
+// camera. Equal snapshots mean nothing has advanced in between.
+std::vector<float> sceneSnapshot()
+{
+    std::vector<float> values{planet->getAngle()};
+    for (const Asteroid* a : asteroidsField->getAsteroids()) {
+        const Vec3f p = a->getPosition();
+        values.insert(values.end(), {p.x, p.y, p.z});
+    }
+    for (const Vec3f& v : {player->getPosition(), camera->getEye(), camera->getCentre()}) {
+        values.insert(values.end(), {v.x, v.y, v.z});
+    }
+    return values;
+}
+
+// The toolkit calls the tick makes, each with the scene as it stood then.
+struct ToolkitCall {
+    std::string name;
+    std::vector<float> scene;
+    unsigned int delay = 0;
+    void (*callback)(int) = nullptr;
+};
+bool recordingToolkitCalls = false;
+std::vector<ToolkitCall> toolkitCalls;
+
 void expectFloats(const GLfloat* actual, std::initializer_list<float> expected)
 {
     int i = 0;
@@ -27,6 +59,28 @@ void expectFloats(const GLfloat* actual, std::initializer_list<float> expected)
         ++i;
     }
 }
+}
+
+// This test program's own definitions of the two toolkit calls the tick
+// makes: they record the call and pass it on to the toolkit.
+extern "C" void glutPostRedisplay()
+{
+    if (recordingToolkitCalls) {
+        toolkitCalls.push_back({"glutPostRedisplay", sceneSnapshot()});
+    }
+    using Real = void (*)();
+    reinterpret_cast<Real>(dlsym(RTLD_NEXT, "glutPostRedisplay"))();
+}
+
+extern "C" void glutTimerFunc(unsigned int delay, void (*callback)(int), int value)
+{
+    if (recordingToolkitCalls) {
+        toolkitCalls.push_back({"glutTimerFunc", sceneSnapshot(), delay, callback});
+        // The re-armed tick is not wanted here: nothing runs the main loop.
+        return;
+    }
+    using Real = void (*)(unsigned int, void (*)(int), int);
+    reinterpret_cast<Real>(dlsym(RTLD_NEXT, "glutTimerFunc"))(delay, callback, value);
 }
 
 TEST_F(GlTest, BaselineStateHasDepthFogLightAndBlending)
@@ -155,4 +209,221 @@ TEST_F(GlTest, EscapeAsksToQuitWithoutRecordingTheKey)
     EXPECT_TRUE(input->isKeyDown('x'));
     keyboardUp('x', 0, 0);
     EXPECT_FALSE(input->isKeyDown('x'));
+}
+
+// --- The frame loop --------------------------------------------------------
+
+TEST_F(GlTest, TickAsksForThePictureAndRearmsItselfBeforeAnythingMoves)
+{
+    ensureScene();
+    const std::vector<float> before = sceneSnapshot();
+    toolkitCalls.clear();
+    recordingToolkitCalls = true;
+    timer(1);
+    recordingToolkitCalls = false;
+
+    ASSERT_EQ(toolkitCalls.size(), 2u);
+    EXPECT_EQ(toolkitCalls[0].name, "glutPostRedisplay");
+    EXPECT_EQ(toolkitCalls[1].name, "glutTimerFunc");
+    EXPECT_EQ(toolkitCalls[1].delay, 20u);
+    EXPECT_EQ(toolkitCalls[1].callback, &timer);
+    for (const ToolkitCall& call : toolkitCalls) {
+        EXPECT_TRUE(call.scene == before) << call.name << " came after the scene had moved";
+    }
+    // The tick did move the scene, so the comparison above can tell.
+    EXPECT_FALSE(sceneSnapshot() == before);
+}
+
+// --- The space bar -----------------------------------------------------------
+
+TEST_F(GlTest, WhileSpaceIsHeldEveryKeyPressTogglesControlAndReleasesNever)
+{
+    ensureScene();
+    player->takeControl();
+    handleKeyDown('w', 0, 0);
+    keyboardUp('w', 0, 0);
+    EXPECT_TRUE(player->isInControl()) << "a press without space toggled";
+
+    handleKeyDown(' ', 0, 0);
+    EXPECT_FALSE(player->isInControl()) << "the press of space";
+    handleKeyDown(' ', 0, 0);
+    EXPECT_TRUE(player->isInControl()) << "the first auto-repeat of space";
+    handleKeyDown(' ', 0, 0);
+    EXPECT_FALSE(player->isInControl()) << "the second auto-repeat of space";
+    handleKeyDown('w', 0, 0);
+    EXPECT_TRUE(player->isInControl()) << "w pressed while space is held";
+    EXPECT_TRUE(input->isKeyDown('w'));
+    keyboardUp('w', 0, 0);
+    EXPECT_TRUE(player->isInControl()) << "the release of w";
+    handleKeyDown('q', 0, 0);
+    EXPECT_FALSE(player->isInControl()) << "q pressed while space is held";
+    keyboardUp(' ', 0, 0);
+    EXPECT_FALSE(player->isInControl()) << "the release of space";
+    handleKeyDown('w', 0, 0);
+    EXPECT_FALSE(player->isInControl()) << "w pressed after space was released";
+    keyboardUp('w', 0, 0);
+    keyboardUp('q', 0, 0);
+    player->takeControl();
+}
+
+// --- The game's step of the tick and of the picture --------------------------
+
+namespace {
+// The game's own objects are the fixture's field, player, camera, keyboard
+// and material, handed to the shell for one test, with every asteroid
+// switched off until a test places the ones it needs.
+class GameStep : public FieldTest {
+protected:
+    void SetUp() override
+    {
+        FieldTest::SetUp();
+        savedInput = ::input;
+        savedCamera = ::camera;
+        savedPlayer = ::player;
+        savedField = ::asteroidsField;
+        savedMaterial = ::material;
+        ::input = &input;
+        ::camera = &camera;
+        ::player = player;
+        ::asteroidsField = field;
+        ::material = &material;
+        player->takeControl();
+        isolate(field);
+    }
+
+    void TearDown() override
+    {
+        ::input = savedInput;
+        ::camera = savedCamera;
+        ::player = savedPlayer;
+        ::asteroidsField = savedField;
+        ::material = savedMaterial;
+        glDisable(GL_CULL_FACE);
+        FieldTest::TearDown();
+    }
+
+    // A regular asteroid switched on, standing still at p.
+    Asteroid* rockAt(int k, Vec3f p)
+    {
+        Asteroid* rock = regular(field, k);
+        activate(rock, p, Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        return rock;
+    }
+
+    Input* savedInput = nullptr;
+    Camera* savedCamera = nullptr;
+    Player* savedPlayer = nullptr;
+    AsteroidsField* savedField = nullptr;
+    Material* savedMaterial = nullptr;
+};
+}
+
+TEST_F(GameStep, FieldMovesAtTheOldSpeedThenTakesTheSpeedTheShipJustReached)
+{
+    Asteroid* rock = rockAt(0, Vec3f(30.0f, 30.0f, -100.0f));
+    field->setSpeed(1.5f);
+    input.keyDown('r', 0, 0);
+    gameTickStep();
+    EXPECT_FLOAT_EQ(rock->getPosition().z, -98.5f) << "the field moved after the boost";
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    EXPECT_EQ(field->getSpeed(), player->getSpeed()) << "the field took the speed before the boost";
+    gameTickStep();
+    EXPECT_FLOAT_EQ(rock->getPosition().z, -96.9f);
+}
+
+TEST_F(GameStep, ShipThatFliesIntoARockHitsItInTheSameTick)
+{
+    input.keyDown('d', 0, 0);
+    for (int tick = 0; tick < 24; ++tick) {
+        player->update();
+    }
+    // The ship is about to move one unit right; the rock stands half a unit
+    // beyond the box's right face.
+    const AABoundBox* box = player->getBox();
+    const float halfWidth = 0.5f * (box->getMaxCorner().x - box->getMinCorner().x);
+    Asteroid* rock = regular(field, 0);
+    const float x = player->getPosition().x + halfWidth + rock->getScale() + 0.5f;
+    activate(rock, Vec3f(x, 0.0f, -19.5f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    ASSERT_FALSE(box->intersects(rock->getSphere()));
+
+    gameTickStep();
+    EXPECT_FALSE(rock->isActive()) << "the collision test came before the ship moved";
+    EXPECT_EQ(player->getSpeed(), 0.0f);
+}
+
+TEST_F(GameStep, RockThatDriftsIntoTheWindowIsHitInTheSameTick)
+{
+    player->update();
+    // Overlapping the ship but just beyond the depth window until the field
+    // moves it by one unit.
+    Asteroid* rock = rockAt(0, Vec3f(0.0f, 0.0f, -20.5f));
+    ASSERT_TRUE(player->getBox()->intersects(rock->getSphere()));
+    field->setSpeed(1.0f);
+    gameTickStep();
+    EXPECT_FALSE(rock->isActive()) << "the collision test came before the field moved";
+}
+
+TEST_F(GameStep, OnlyRocksStrictlyBetweenDepthMinusTwentyAndZeroAreTested)
+{
+    player->update();
+    Asteroid* beyond = rockAt(0, Vec3f(0.0f, 0.0f, -20.5f));
+    ASSERT_TRUE(player->getBox()->intersects(beyond->getSphere()));
+    gameTickStep();
+    EXPECT_TRUE(beyond->isActive()) << "a rock at depth -20.5 was tested";
+
+    // A rock big enough to reach the ship from in front of depth 0, in a
+    // box whose near face lies beyond it so it does not wrap.
+    srand(5);
+    AsteroidsField big(Vec3f(0.0f, 0.0f, -240.0f), 100.0f, 100.0f, 500.0f, 1, 1, 20.0f, 20.0f,
+                       &material, nullptr, &camera);
+    isolate(&big);
+    Asteroid* huge = regular(&big, 0);
+    activate(huge, Vec3f(0.0f, 0.0f, 0.5f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    ASSERT_TRUE(player->getBox()->intersects(huge->getSphere()));
+    ::asteroidsField = &big;
+    gameTickStep();
+    EXPECT_TRUE(huge->isActive()) << "a rock at depth 0.5 was tested";
+    huge->setPosition(Vec3f(0.0f, 0.0f, -0.5f));
+    big.setSpeed(0.0f);
+    gameTickStep();
+    EXPECT_FALSE(huge->isActive()) << "a rock at depth -0.5 was not tested";
+    ::asteroidsField = field;
+}
+
+TEST_F(GameStep, HitStopsTheShipAtOnceWhileTheFieldKeepsTheSpeedItWasGiven)
+{
+    player->update();
+    Asteroid* hit = rockAt(0, Vec3f(0.0f, 0.0f, -19.5f));
+    Asteroid* far = rockAt(1, Vec3f(30.0f, 30.0f, -100.0f));
+    gameTickStep();
+    EXPECT_FALSE(hit->isActive());
+    EXPECT_EQ(player->getSpeed(), 0.0f) << "the hit did not stop the ship in its tick";
+    EXPECT_EQ(field->getSpeed(), 1.5f) << "the field lost the speed it was given";
+
+    gameTickStep();
+    EXPECT_FLOAT_EQ(far->getPosition().z, -98.5f) << "the next tick moved the field at another speed";
+    EXPECT_FLOAT_EQ(player->getSpeed(), 0.01f);
+    EXPECT_EQ(field->getSpeed(), player->getSpeed());
+}
+
+TEST_F(GameStep, WithTheFreeCameraTheFieldDriftsAndTheShipStaysUntested)
+{
+    player->update();
+    player->releaseControl();
+    Asteroid* touching = rockAt(0, Vec3f(0.0f, 0.0f, -19.5f));
+    Asteroid* far = rockAt(1, Vec3f(30.0f, 30.0f, -100.0f));
+    field->setSpeed(1.5f);
+    camera.setView(Vec3f(0.0f, 0.0f, 0.0f), Vec3f(0.0f, 0.0f, -1.0f), Vec3f(0.0f, 1.0f, 0.0f));
+    input.keyDown('w', 0, 0);
+    input.keyDown('d', 0, 0);
+
+    gameTickStep();
+    EXPECT_FLOAT_EQ(far->getPosition().z, -98.5f) << "the field stopped";
+    EXPECT_TRUE(touching->isActive()) << "a collision test ran";
+    EXPECT_EQ(field->getImmunity(), 0);
+    expectVec(player->getPosition(), 0.0, 0.0, -20.0, 0.0);
+    expectVec(player->getVelocity(), 0.0, 0.0, 1.5, 0.0);
+    // w steps forward, d to the right.
+    expectVec(camera.getEye(), 1.0, 0.0, -1.0);
+    EXPECT_EQ(field->getSpeed(), 1.5f);
 }
