@@ -427,3 +427,84 @@ TEST_F(GameStep, WithTheFreeCameraTheFieldDriftsAndTheShipStaysUntested)
     expectVec(camera.getEye(), 1.0, 0.0, -1.0);
     EXPECT_EQ(field->getSpeed(), 1.5f);
 }
+
+TEST_F(GameStep, PictureIsPaintedBackToFrontAroundTheShip)
+{
+    // Seen from the ship's camera: a rock beyond the ship to its left, and a
+    // rock between ship and camera to its right, half faded by its depth.
+    player->update();
+    Asteroid* farRock = rockAt(1, Vec3f(-0.5f, -3.3f, -40.0f));
+    Asteroid* nearRock = rockAt(0, Vec3f(3.0f, 2.0f, -10.0f));
+    field->update(player);
+    Player unplaced(&camera, &input);
+
+    std::vector<GLfloat> depth(800 * 600, 1.0f);
+    auto picture = [&](bool ship, bool nearOn, bool farOn) {
+        ::player = ship ? player : &unplaced;
+        nearRock->setActive(nearOn);
+        farRock->setActive(farOn);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        camera.lookAt();
+        const GLfloat light[4] = {-50.0f, 50.0f, 80.0f, 0.0f};
+        glLightfv(GL_LIGHT0, GL_POSITION, light);
+        glEnable(GL_CULL_FACE);
+        gameDrawStep();
+        ::player = player;
+        glReadPixels(0, 0, 800, 600, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        return readBackBuffer();
+    };
+    const std::vector<unsigned char> nearOnly = picture(false, true, false);
+    const std::vector<unsigned char> farOnly = picture(false, false, true);
+    const std::vector<unsigned char> all = picture(true, true, true);
+    const std::vector<unsigned char> shipOnly = picture(true, false, false);
+    const std::vector<GLfloat> shipDepth = depth;
+
+    auto lit = [](const std::vector<unsigned char>& rgba, int i) {
+        return rgba[i * 4] > 8 || rgba[i * 4 + 1] > 8 || rgba[i * 4 + 2] > 8;
+    };
+    auto same = [](const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, int i) {
+        return a[i * 4] == b[i * 4] && a[i * 4 + 1] == b[i * 4 + 1] && a[i * 4 + 2] == b[i * 4 + 2];
+    };
+    struct Tally {
+        int pixels = 0;
+        int holding = 0;
+    };
+    Tally farBehindBody, farBehindFlames, nearOverBody, nearOverFar;
+    for (int i = 0; i < 800 * 600; ++i) {
+        const bool body = shipDepth[i] < 1.0f;
+        const bool flames = lit(shipOnly, i) && !body;
+        const bool nearCovers = lit(nearOnly, i);
+        const bool farCovers = lit(farOnly, i);
+        if (body && farCovers && !nearCovers) {
+            farBehindBody.pixels += 1;
+            farBehindBody.holding += same(all, shipOnly, i);
+        }
+        if (flames && farCovers && !nearCovers) {
+            farBehindFlames.pixels += 1;
+            farBehindFlames.holding += !same(all, farOnly, i);
+        }
+        if (body && nearCovers && !farCovers) {
+            nearOverBody.pixels += 1;
+            nearOverBody.holding += !same(all, nearOnly, i) && !same(all, shipOnly, i);
+        }
+        if (nearCovers && farCovers && !lit(shipOnly, i)) {
+            nearOverFar.pixels += 1;
+            nearOverFar.holding += !same(all, nearOnly, i);
+        }
+    }
+    // The ship hides the rock beyond it...
+    EXPECT_GT(farBehindBody.pixels, 500);
+    EXPECT_EQ(farBehindBody.holding, farBehindBody.pixels) << "the rock beyond showed over the ship";
+    // ...and its translucent flames glow over that rock, drawn after it.
+    EXPECT_GE(farBehindFlames.pixels, 10);
+    EXPECT_EQ(farBehindFlames.holding, farBehindFlames.pixels) << "the rock beyond covered the flames";
+    // The faded rock nearer than the ship covers it, with the ship showing
+    // through: the near rock is drawn after the ship.
+    EXPECT_GT(nearOverBody.pixels, 100);
+    EXPECT_EQ(nearOverBody.holding, nearOverBody.pixels) << "the near rock did not blend over the ship";
+    // The rock beyond shows through the faded near rock.
+    EXPECT_GT(nearOverFar.pixels, 500);
+    EXPECT_EQ(nearOverFar.holding, nearOverFar.pixels) << "the near rock did not blend over the far one";
+}
