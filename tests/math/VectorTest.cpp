@@ -105,6 +105,22 @@ TEST(Vec3fRotation, RotateTurnsTowardReceiverCrossAxisKeepingLength)
     expectVec(longer, -10.0f * std::sin(angle), 0.0f, -10.0f * std::cos(angle), 1e-5f);
 }
 
+TEST(Vec3fRotation, RotateAboutASlantedAxisTurnsTowardReceiverCrossAxis)
+{
+    // (1, 2, 2) has length 3 and is not perpendicular to the axis (2, 0, 2).
+    // It turns toward (1, 2, 2) x (2, 0, 2) = (4, 2, -4), in the plane of
+    // the two, keeping its length: no rotation about the axis itself.
+    for (float degrees : {2.0f, -2.0f, 30.0f}) {
+        const float angle = degrees * pi / 180.0f;
+        Vec3f v(1.0f, 2.0f, 2.0f);
+        v.rotate(angle, Vec3f(2.0f, 0.0f, 2.0f));
+        const float c = std::cos(angle);
+        const float s = std::sin(angle);
+        expectVec(v, c + 2.0f * s, 2.0f * c + s, 2.0f * c - 2.0f * s, 2e-6f);
+        EXPECT_NEAR(v.length(), 3.0f, 2e-6f);
+    }
+}
+
 TEST(Vec3fRotation, RotateAboutParallelAxisLeavesVectorUnchanged)
 {
     Vec3f v(0.0f, 2.0f, 0.0f);
