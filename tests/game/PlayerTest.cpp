@@ -273,7 +273,7 @@ TEST_F(PlayerFlight, CameraFollowsAThirdOfTheOffsetAndLooksAhead)
     expectVec(camera.getCentre(), 0.33 * 12.0 + 2.4, 0.33 * -6.0 + 5.0 - 1.2, -30.0);
 }
 
-TEST_F(PlayerFlight, BankEasesTowardTheRightEdgeOnly)
+TEST_F(PlayerFlight, BankEasesNearEitherSideEdgeOnlyWhileSlidingRight)
 {
     // Moving right near the right edge: the bank shrinks with t cubed.
     placeAt(Vec3f(12.0f, 0.0f, -20.0f));
@@ -304,40 +304,90 @@ TEST_F(PlayerFlight, BankEasesTowardTheRightEdgeOnly)
     EXPECT_NEAR(player->getUp().x, std::sin(eased * degree), 1e-5);
 }
 
-TEST_F(PlayerFlight, PitchEasesNearTheCeiling)
+TEST_F(PlayerFlight, PitchEasesNearTheCeilingAndTheFloor)
 {
+    // Climbing near the ceiling: the nose levels with t cubed over the top
+    // quarter of the window.
     placeAt(Vec3f(0.0f, 20.0f, -20.0f));
     hold('s');
     ticks(4);
-    const double y = player->getPosition().y;
+    double y = player->getPosition().y;
     ASSERT_GT(y, 18.75);
-    const double t = 4.0 * (1.0 - y / 25.0);
-    const double eased = 20.0 * vy() * t * t * t;
+    double t = 4.0 * (1.0 - y / 25.0);
+    double eased = 20.0 * vy() * t * t * t;
     EXPECT_NEAR(player->getForward().y, std::sin(eased * degree), 1e-5);
     EXPECT_LT(player->getForward().y, std::sin(20.0 * vy() * degree) * 0.5);
+    release('s');
+    ticks(30);
+
+    // Climbing away from the floor eases too, over the bottom quarter, by
+    // the distance to the floor at -8.
+    placeAt(Vec3f(0.0f, -7.5f, -20.0f));
+    hold('s');
+    ticks(2);
+    y = player->getPosition().y;
+    ASSERT_LT(y, -6.0);
+    t = 4.0 * (1.0 - std::fabs(y) / 8.0);
+    eased = 20.0 * vy() * t * t * t;
+    EXPECT_NEAR(player->getForward().y, std::sin(eased * degree), 1e-5);
+    EXPECT_LT(player->getForward().y, std::sin(20.0 * vy() * degree) * 0.5);
+    release('s');
+    ticks(30);
+
+    // Diving toward the floor is a negative tilt, which is never eased.
+    placeAt(Vec3f(0.0f, -6.5f, -20.0f));
+    hold('w');
+    ticks(2);
+    ASSERT_LT(player->getPosition().y, -6.0f);
+    EXPECT_NEAR(player->getForward().y, std::sin(20.0 * vy() * degree), 1e-5);
 }
 
-TEST_F(PlayerFlight, PastSixtyDegreesOfRollClimbingBanksInsteadOfPitching)
+TEST_F(PlayerFlight, PastSixtyDegreesOfRollMotionSwapsBetweenBankAndPitch)
 {
+    // Climbing at 0.24 a tick and sliding right at 0.12, rolled to 60
+    // degrees: still the level rule, bank from sliding, pitch from climbing.
     hold('.');
     hold('s');
-    ticks(6);
-    EXPECT_EQ(player->getRoll(), 60);
-    EXPECT_NEAR(player->getUp().x, 0.0, 1e-6);
-    EXPECT_GT(player->getForward().y, 0.0f);
+    ticks(3);
+    hold('d');
+    ticks(3);
+    ASSERT_EQ(player->getRoll(), 60);
+    SCOPED_TRACE("roll 60");
+    double tiltX = 20.0 * vx();
+    double tiltY = 20.0 * vy();
+    ASSERT_NE(tiltX, tiltY);
+    expectVec(player->getUp(), std::sin(tiltX * degree), std::cos(tiltX * degree), 0.0);
+    expectVec(player->getForward(), 0.0, std::sin(tiltY * degree), -std::cos(tiltY * degree));
 
+    // At 70 degrees the ship lies on its side: climbing banks it and
+    // sliding right pitches the nose down.
     ticks(1);
-    EXPECT_EQ(player->getRoll(), 70);
-    const double tiltY = 20.0 * vy();
+    ASSERT_EQ(player->getRoll(), 70);
+    SCOPED_TRACE("roll 70");
+    tiltX = 20.0 * vx();
+    tiltY = 20.0 * vy();
     expectVec(player->getUp(), std::sin(tiltY * degree), std::cos(tiltY * degree), 0.0);
-    expectVec(player->getForward(), 0.0, 0.0, -1.0);
+    expectVec(player->getForward(), 0.0, -std::sin(tiltX * degree), -std::cos(tiltX * degree));
 
+    // Rolled the other way, both turn the other way.
     release('.');
     hold('-');
-    ticks(16);
-    EXPECT_EQ(player->getRoll(), -90);
-    const double tilt = 20.0 * vy();
-    expectVec(player->getUp(), -std::sin(tilt * degree), std::cos(tilt * degree), 0.0);
+    ticks(13);
+    ASSERT_EQ(player->getRoll(), -60);
+    SCOPED_TRACE("roll -60");
+    tiltX = 20.0 * vx();
+    tiltY = 20.0 * vy();
+    expectVec(player->getUp(), std::sin(tiltX * degree), std::cos(tiltX * degree), 0.0);
+    expectVec(player->getForward(), 0.0, std::sin(tiltY * degree), -std::cos(tiltY * degree));
+    ticks(1);
+    ASSERT_EQ(player->getRoll(), -70);
+    SCOPED_TRACE("roll -70");
+    ASSERT_LT(player->getPosition().x, 10.0f);
+    ASSERT_LT(player->getPosition().y, 18.75f);
+    tiltX = 20.0 * vx();
+    tiltY = 20.0 * vy();
+    expectVec(player->getUp(), -std::sin(tiltY * degree), std::cos(tiltY * degree), 0.0);
+    expectVec(player->getForward(), 0.0, std::sin(tiltX * degree), -std::cos(tiltX * degree));
 }
 
 TEST_F(PlayerFlight, BoxIsMovedThenScaledAndFollowsTheShip)
