@@ -381,6 +381,40 @@ TEST_F(FieldTest, EachTouchingPairBouncesOncePerTick)
     expectVec(q->getDirection(), h, 0.0, h);
 }
 
+TEST_F(FieldTest, BounceReachesThirtyListPositionsEachWayAndNoFurther)
+{
+    // Every asteroid 0.01 deeper than the one before it, so the list keeps
+    // its order; the one at position 100 touches its neighbours 30 and 31
+    // positions away on either side.
+    isolate(field);
+    const std::vector<Asteroid*>& list = field->getAsteroids();
+    for (size_t i = 0; i < list.size(); ++i) {
+        list[i]->setPosition(Vec3f(0.0f, 0.0f, -300.0f + 0.01f * static_cast<float>(i)));
+    }
+    field->sortByDepth();
+    const int a = 100;
+    Asteroid* centre = list[a];
+    activate(centre, centre->getPosition(), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    for (int offset : {-31, -30, 30, 31}) {
+        Asteroid* neighbour = list[a + offset];
+        Vec3f p = neighbour->getPosition();
+        p.x = 0.3f;
+        activate(neighbour, p, Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        ASSERT_TRUE(centre->getSphere()->intersects(neighbour->getSphere())) << offset;
+    }
+    ASSERT_EQ(indexOf(field, centre), a);
+
+    field->bounceNeighbours(a);
+    for (int offset : {-30, 30}) {
+        EXPECT_GT(list[a + offset]->getDirection().x, 0.1f) << "position " << offset << " away was not reached";
+    }
+    for (int offset : {-31, 31}) {
+        SCOPED_TRACE(testing::Message() << "position " << offset << " away was reached");
+        expectVec(list[a + offset]->getDirection(), 0.0, 0.0, 1.0, 0.0);
+    }
+    EXPECT_LT(centre->getDirection().x, -0.1f);
+}
+
 TEST_F(FieldTest, DistantAndInactiveNeighboursAreNotBounced)
 {
     isolate(field);
