@@ -1,11 +1,13 @@
 #include "GameTestSupport.h"
 
+#include "math/AABoundBox.h"
 #include "math/BoundingSphere.h"
 #include "render/Billboard.h"
 
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -304,8 +306,28 @@ TEST_F(FieldTest, AsteroidsFadeNearTheCameraAndAtTheSideFaces)
 
 TEST_F(FieldTest, NearPassDrawsTheExplosionInReplaceAndRestoresModulate)
 {
-    field->drawFar();
+    // A hit on a rock 10 units in front of the camera starts the explosion
+    // there; the fragments it throws out are switched off again.
+    isolate(field);
+    Asteroid* rock = regular(field, 0);
+    activate(rock, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    AABoundBox box(Vec3f(1.0f, 1.0f, -9.0f), Vec3f(-1.0f, -1.0f, -11.0f));
+    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    ASSERT_GT(field->getExplosion()->getLife(), 0);
+    isolate(field);
+
+    // Lit from behind, the quad's lit colour is the dim global ambient
+    // alone: only the texture's own colours can make it bright.
+    const GLfloat fromBehind[4] = {0.0f, 0.0f, -1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, fromBehind);
     field->drawNear();
+    const std::vector<unsigned char> rgba = readBackBuffer();
+    int brightest = 0;
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        brightest = std::max({brightest, int(rgba[i]), int(rgba[i + 1]), int(rgba[i + 2])});
+    }
+    EXPECT_GT(brightest, 200) << "the explosion did not show its texture's own colours";
+
     GLint mode = 0;
     glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
     EXPECT_EQ(mode, GL_MODULATE);
