@@ -263,7 +263,9 @@ TEST_F(FieldTest, UpdateSplitsTheListAtThePlayersDepth)
 
     // Each pass applies the material once per asteroid it draws, with that
     // asteroid's fade: the far pass leaves the far one's, the near pass the
-    // near one's.
+    // near one's. A sentinel alpha shows whether the far pass drew at all.
+    const GLfloat sentinel[4] = {0.0f, 0.0f, 0.0f, 0.77f};
+    glMaterialfv(GL_FRONT, GL_DIFFUSE, sentinel);
     field->drawFar();
     EXPECT_FLOAT_EQ(sentAlpha(), 1.0f);
     field->drawNear();
