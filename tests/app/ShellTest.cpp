@@ -62,11 +62,13 @@ void expectFloats(const GLfloat* actual, std::initializer_list<float> expected)
 }
 
 // This test program's own definitions of the two toolkit calls the tick
-// makes: they record the call and pass it on to the toolkit.
+// makes, found before the toolkit's: while a test records, they note the
+// call with the scene as it stands; otherwise they pass it on.
 extern "C" void glutPostRedisplay()
 {
     if (recordingToolkitCalls) {
         toolkitCalls.push_back({"glutPostRedisplay", sceneSnapshot()});
+        return;
     }
     using Real = void (*)();
     reinterpret_cast<Real>(dlsym(RTLD_NEXT, "glutPostRedisplay"))();
@@ -76,7 +78,6 @@ extern "C" void glutTimerFunc(unsigned int delay, void (*callback)(int), int val
 {
     if (recordingToolkitCalls) {
         toolkitCalls.push_back({"glutTimerFunc", sceneSnapshot(), delay, callback});
-        // The re-armed tick is not wanted here: nothing runs the main loop.
         return;
     }
     using Real = void (*)(unsigned int, void (*)(int), int);
