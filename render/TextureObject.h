@@ -9,7 +9,8 @@
 // The file is checked before the image library sees it (a broken or
 // oversized file is reported as "not loaded" instead of hanging the loader),
 // and its content, not its name, decides whether it is read as PNG or JPEG.
-// Neither side may exceed 8192 pixels or GL_MAX_TEXTURE_SIZE.
+// Only a regular file within the size and decoding-cost limits in the
+// source is read; anything else is "not loaded" at once.
 // A texture that failed to load has name 0: bind() then binds the default
 // texture and the surface comes out untextured. Backslashes in the path are
 // read as folder separators; messages print the path as given.
