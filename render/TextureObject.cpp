@@ -15,8 +15,9 @@
 
 namespace {
 // What one image may cost. The game's own images are at most 1024 by 1024;
-// these limits leave room for pictures 16 times that size while a game
-// whose images are all the worst allowed stays well under 400 MB resident.
+// these limits leave room for pictures 16 times that size while the game,
+// with any one of its images replaced by the costliest file allowed, stays
+// near 280 MB resident, well under 400 MB.
 // Neither side may exceed 8192 pixels or GL_MAX_TEXTURE_SIZE.
 const int64_t largestSide = 8192;
 // 64 MB once converted to RGBA.
@@ -27,8 +28,8 @@ const int64_t mostDecodedBytes = int64_t(64) << 20;
 // Each scan of a progressive JPEG costs a pass over the whole picture; an
 // ordinary file has about ten.
 const int64_t mostScans = 100;
-// A larger file is not read at all: no image within the limits above needs
-// this much, even stored without compression.
+// A larger file is not read at all. Compressed, an image within the limits
+// above is far smaller; the game's largest is under 1 MB.
 const int64_t largestFileBytes = int64_t(32) << 20;
 
 // The game's data names one file with a backslash as folder separator.
