@@ -404,7 +404,7 @@ TEST(ImageFileCheckSize, FitsOnlyWithinEveryLimit)
     EXPECT_TRUE(check(png(8192, 8192)).fits(generous()));
     EXPECT_FALSE(check(png(8193, 1)).fits(generous()));
     EXPECT_FALSE(check(png(1, 8193)).fits(generous()));
-    EXPECT_FALSE(check(png(0xffffffffu, 1)).fits(generous()));
+    EXPECT_FALSE(check(png(0xffffffffu, 1, 16)).fits(generous()));
     EXPECT_FALSE(check(png(0, 16)).fits(generous()));
     EXPECT_FALSE(check(jpeg(9000, 10)).fits(generous()));
     // Height 0 defers the height to a later marker; such a file is not taken.
