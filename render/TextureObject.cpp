@@ -5,18 +5,32 @@
 #include <GL/gl.h>
 #include <IL/il.h>
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
-// Neither side of a texture may exceed this, whatever GL allows: a picture
-// of 8192 by 8192 already takes 256 MB as RGBA.
+// What one image may cost. The game's own images are at most 1024 by 1024;
+// these limits leave room for pictures 16 times that size while the game,
+// with any one of its images replaced by the costliest file allowed, stays
+// near 280 MB resident, well under 400 MB.
+// Neither side may exceed 8192 pixels or GL_MAX_TEXTURE_SIZE.
 const int64_t largestSide = 8192;
-
-// No PNG or JPEG within the side limit comes near this size; a larger file
-// is not read into memory at all.
-const size_t largestFileBytes = size_t(1) << 30;
+// 64 MB once converted to RGBA.
+const int64_t mostPixels = int64_t(4096) * 4096;
+// What the decoder holds at once: 16-bit samples and the coefficients of a
+// progressive JPEG count too.
+const int64_t mostDecodedBytes = int64_t(64) << 20;
+// Each scan of a progressive JPEG costs a pass over the whole picture; an
+// ordinary file has about ten.
+const int64_t mostScans = 100;
+// A larger file is not read at all. Compressed, an image within the limits
+// above is far smaller; the game's largest is under 1 MB.
+const int64_t largestFileBytes = int64_t(32) << 20;
 
 // The game's data names one file with a backslash as folder separator.
 std::string withForwardSlashes(std::string path)
@@ -25,27 +39,37 @@ std::string withForwardSlashes(std::string path)
     return path;
 }
 
-// The whole file, or false if it cannot be read or is too large to be an image.
+// The whole file, or false if it is not a regular file of at most
+// largestFileBytes or cannot be read. Opening without blocking and looking at
+// the file's type before reading a byte keeps a FIFO, a device or a socket
+// from stalling the game or feeding it without end.
 bool readFile(const std::string& path, std::vector<unsigned char>& bytes)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (file < 0) {
         return false;
     }
-    bool ok = true;
-    unsigned char block[65536];
-    size_t got = 0;
-    while ((got = std::fread(block, 1, sizeof(block), file)) > 0) {
-        if (bytes.size() + got > largestFileBytes) {
-            ok = false;
-            break;
+    struct stat status = {};
+    bool ok = fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= largestFileBytes;
+    if (ok) {
+        // A file that shrinks meanwhile is read as far as it goes; one that
+        // grows is read up to its size when it was opened.
+        bytes.resize(static_cast<size_t>(status.st_size));
+        size_t got = 0;
+        while (got < bytes.size()) {
+            const ssize_t count = read(file, bytes.data() + got, bytes.size() - got);
+            if (count < 0 && errno == EINTR) {
+                continue;
+            }
+            if (count <= 0) {
+                ok = count == 0;
+                break;
+            }
+            got += static_cast<size_t>(count);
         }
-        bytes.insert(bytes.end(), block, block + got);
+        bytes.resize(got);
     }
-    if (std::ferror(file)) {
-        ok = false;
-    }
-    std::fclose(file);
+    close(file);
     return ok;
 }
 
@@ -55,8 +79,13 @@ ILenum loaderFor(const std::vector<unsigned char>& bytes)
 {
     GLint maxTextureSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    ImageFileCheck::Limits limits;
+    limits.largestSide = std::min<int64_t>(largestSide, maxTextureSize);
+    limits.mostPixels = mostPixels;
+    limits.mostDecodedBytes = mostDecodedBytes;
+    limits.mostScans = mostScans;
     const ImageFileCheck check(bytes.data(), bytes.size());
-    if (!check.fits(std::min<int64_t>(largestSide, maxTextureSize))) {
+    if (!check.fits(limits)) {
         return IL_TYPE_UNKNOWN;
     }
     return check.getFormat() == ImageFileCheck::Format::png ? IL_PNG : IL_JPG;
@@ -73,8 +102,12 @@ TextureObject::TextureObject(std::string path)
     std::vector<unsigned char> bytes;
     const bool readable = readFile(withForwardSlashes(path), bytes);
     const ILenum loader = readable ? loaderFor(bytes) : IL_TYPE_UNKNOWN;
-    if (loader == IL_TYPE_UNKNOWN ||
-        !ilLoadL(loader, bytes.data(), static_cast<ILuint>(bytes.size()))) {
+    const bool loaded = loader != IL_TYPE_UNKNOWN &&
+                        ilLoadL(loader, bytes.data(), static_cast<ILuint>(bytes.size()));
+    // The file's bytes are not needed past this point; freeing them now
+    // lowers the peak while the picture is converted and uploaded.
+    std::vector<unsigned char>().swap(bytes);
+    if (!loaded) {
         printf("Texture: %s not loaded.\n", path.c_str());
         ilDeleteImages(1, &imageId);
         return;

@@ -51,11 +51,16 @@ Bytes pngSignature()
     return {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
 }
 
-Bytes png(uint32_t width, uint32_t height)
+// A PNG of RGBA pixels with `dataBytes` of image data, by default just
+// enough for deflate to fill the picture.
+Bytes png(uint32_t width, uint32_t height, size_t dataBytes = SIZE_MAX)
 {
+    if (dataBytes == SIZE_MAX) {
+        dataBytes = static_cast<size_t>((uint64_t(height) + uint64_t(width) * height * 4) / 1032 + 1);
+    }
     Bytes out = pngSignature();
     appendChunk(out, "IHDR", ihdr(width, height));
-    appendChunk(out, "IDAT", {1, 2, 3, 4, 5});
+    appendChunk(out, "IDAT", Bytes(dataBytes, 0x5a));
     appendChunk(out, "IEND", {});
     return out;
 }
@@ -68,13 +73,34 @@ void appendSegment(Bytes& out, unsigned char marker, const Bytes& data)
     out.insert(out.end(), data.begin(), data.end());
 }
 
-Bytes frameHeader(uint32_t width, uint32_t height)
+// Channels 1, 2, ... with the given sampling factors (0x11 for every pixel).
+Bytes frameHeader(uint32_t width, uint32_t height, const Bytes& sampling = {0x11}, unsigned char precision = 8)
 {
-    Bytes data = {8};
+    Bytes data = {precision};
     append16(data, height);
     append16(data, width);
-    data.insert(data.end(), {1, 1, 0x11, 0});
+    data.push_back(static_cast<unsigned char>(sampling.size()));
+    for (size_t i = 0; i < sampling.size(); ++i) {
+        data.insert(data.end(), {static_cast<unsigned char>(i + 1), sampling[i], 0});
+    }
     return data;
+}
+
+// A scan header for the given channels and spectral range.
+Bytes scanHeader(const Bytes& channels, unsigned char first = 0, unsigned char last = 63)
+{
+    Bytes data = {static_cast<unsigned char>(channels.size())};
+    for (unsigned char channel : channels) {
+        data.insert(data.end(), {channel, 0});
+    }
+    data.insert(data.end(), {first, last, 0});
+    return data;
+}
+
+// Coded data without a 0xFF: one bit for each of `blocks` blocks, plus `extra` bytes.
+Bytes codedData(int64_t blocks, int64_t extra = 0)
+{
+    return Bytes(static_cast<size_t>((blocks + 7) / 8 + extra), 0x12);
 }
 
 // Start of image, an APP0 and a quantisation table, then `rest`.
@@ -86,13 +112,31 @@ Bytes jpegStart()
     return out;
 }
 
+// A grey baseline JPEG with one bit of coded data per block.
 Bytes jpeg(uint32_t width, uint32_t height)
 {
     Bytes out = jpegStart();
     appendSegment(out, 0xc0, frameHeader(width, height));
-    appendSegment(out, 0xda, {1, 1, 0, 0, 63, 0});
+    appendSegment(out, 0xda, scanHeader({1}));
+    const Bytes coded = codedData((int64_t(width) + 7) / 8 * ((int64_t(height) + 7) / 8));
+    out.insert(out.end(), coded.begin(), coded.end());
     out.insert(out.end(), {0x12, 0x34, 0xff, 0x00, 0x56, 0xff, 0xd9});
     return out;
+}
+
+void appendEnd(Bytes& out)
+{
+    out.insert(out.end(), {0xff, 0xd9});
+}
+
+ImageFileCheck::Limits generous()
+{
+    ImageFileCheck::Limits limits;
+    limits.largestSide = 8192;
+    limits.mostPixels = int64_t(8192) * 8192;
+    limits.mostDecodedBytes = int64_t(1) << 40;
+    limits.mostScans = 1000;
+    return limits;
 }
 }
 
@@ -102,7 +146,7 @@ TEST(ImageFileCheckPng, WholeFileGivesTheHeaderSize)
     EXPECT_EQ(result.getFormat(), Format::png);
     EXPECT_EQ(result.getWidth(), 640);
     EXPECT_EQ(result.getHeight(), 480);
-    EXPECT_TRUE(result.fits(8192));
+    EXPECT_TRUE(result.fits(generous()));
 }
 
 TEST(ImageFileCheckPng, HeaderChunkMustComeFirstWithThirteenBytes)
@@ -202,12 +246,6 @@ TEST(ImageFileCheckJpeg, BrokenSegmentsEndTheWalkWithoutAPicture)
     appendSegment(endBeforeFrame, 0xc0, frameHeader(8, 8));
     EXPECT_EQ(check(endBeforeFrame).getFormat(), Format::none);
 
-    Bytes noMarker = jpegStart();
-    noMarker.push_back(0x00);
-    appendSegment(noMarker, 0xc0, frameHeader(8, 8));
-    noMarker.insert(noMarker.end(), end.begin(), end.end());
-    EXPECT_EQ(check(noMarker).getFormat(), Format::none);
-
     Bytes tinyFrame = jpegStart();
     appendSegment(tinyFrame, 0xc0, {8, 0, 8, 0});
     tinyFrame.insert(tinyFrame.end(), end.begin(), end.end());
@@ -219,20 +257,190 @@ TEST(ImageFileCheckJpeg, BrokenSegmentsEndTheWalkWithoutAPicture)
     EXPECT_EQ(check(segmentPastEnd).getFormat(), Format::none);
 }
 
-TEST(ImageFileCheckSize, FitsOnlyBetweenOneAndTheLimit)
+TEST(ImageFileCheckJpeg, StrayBytesBetweenSegmentsAreSkippedAsTheDecoderDoes)
 {
-    EXPECT_TRUE(check(png(8192, 8192)).fits(8192));
-    EXPECT_FALSE(check(png(8193, 1)).fits(8192));
-    EXPECT_FALSE(check(png(1, 8193)).fits(8192));
-    EXPECT_FALSE(check(png(30000, 30000)).fits(8192));
-    EXPECT_FALSE(check(png(0xffffffffu, 1)).fits(8192));
-    EXPECT_FALSE(check(png(0, 16)).fits(8192));
-    EXPECT_FALSE(check(png(64, 64)).fits(63));
-    EXPECT_FALSE(check(jpeg(9000, 10)).fits(8192));
+    Bytes file = jpegStart();
+    file.insert(file.end(), {0x00, 0x00});
+    appendSegment(file, 0xc0, frameHeader(16, 16));
+    file.insert(file.end(), {0x41, 0xff, 0x00, 0xff, 0xff, 0x00, 0x7f});
+    appendSegment(file, 0xda, scanHeader({1}));
+    const Bytes coded = codedData(4);
+    file.insert(file.end(), coded.begin(), coded.end());
+    file.insert(file.end(), {0x00, 0xff, 0xd9});
+    const ImageFileCheck result = check(file);
+    EXPECT_EQ(result.getFormat(), Format::jpeg);
+    EXPECT_EQ(result.getWidth(), 16);
+    EXPECT_TRUE(result.fits(generous()));
+}
+
+TEST(ImageFileCheckJpeg, ScansMustHoldABitForEveryBlockOfEveryChannel)
+{
+    // 8192 by 8192 claimed, coded data for 16 by 16.
+    Bytes claimsTooMuch = jpegStart();
+    appendSegment(claimsTooMuch, 0xc0, frameHeader(8192, 8192));
+    appendSegment(claimsTooMuch, 0xda, scanHeader({1}));
+    const Bytes small = codedData(4, 100);
+    claimsTooMuch.insert(claimsTooMuch.end(), small.begin(), small.end());
+    appendEnd(claimsTooMuch);
+    const ImageFileCheck claimed = check(claimsTooMuch);
+    EXPECT_EQ(claimed.getFormat(), Format::jpeg);
+    EXPECT_EQ(claimed.getWidth(), 8192);
+    EXPECT_FALSE(claimed.hasDataForEveryPixel());
+    EXPECT_FALSE(claimed.fits(generous()));
+
+    // 100 by 60 in 4:2:0: 13 by 8 luma blocks, 7 by 4 of each chroma channel,
+    // stuffed zero bytes and restart markers counted with the data.
+    const int64_t blocks = 13 * 8 + 2 * 7 * 4;
+    for (int64_t spare : {-1, 0}) {
+        Bytes file = jpegStart();
+        appendSegment(file, 0xc0, frameHeader(100, 60, {0x22, 0x11, 0x11}));
+        appendSegment(file, 0xda, scanHeader({1, 2, 3}));
+        Bytes coded = codedData(blocks - 8 * 4 + 8 * spare);
+        coded.insert(coded.end(), {0xff, 0x00, 0xff, 0xd0});
+        file.insert(file.end(), coded.begin(), coded.end());
+        appendEnd(file);
+        EXPECT_EQ(check(file).hasDataForEveryPixel(), spare == 0) << "spare bytes " << spare;
+    }
+
+    // Progressive: only scans that start at the average (spectral 0) count,
+    // and each channel needs one.
+    for (const bool chromaAverages : {false, true}) {
+        Bytes file = jpegStart();
+        appendSegment(file, 0xc2, frameHeader(64, 64, {0x11, 0x11, 0x11}));
+        appendSegment(file, 0xda, scanHeader(chromaAverages ? Bytes{1, 2, 3} : Bytes{1}, 0, 0));
+        const Bytes dc = codedData(3 * 64);
+        file.insert(file.end(), dc.begin(), dc.end());
+        for (unsigned char channel : {1, 2, 3}) {
+            appendSegment(file, 0xda, scanHeader({channel}, 1, 63));
+            const Bytes ac = codedData(0, 5000);
+            file.insert(file.end(), ac.begin(), ac.end());
+        }
+        appendEnd(file);
+        const ImageFileCheck result = check(file);
+        EXPECT_EQ(result.getScanCount(), 4);
+        EXPECT_EQ(result.hasDataForEveryPixel(), chromaAverages) << "chroma averages " << chromaAverages;
+    }
+}
+
+TEST(ImageFileCheckJpeg, OnlyHuffmanCodedGreyOrThreeChannelFramesDecode)
+{
+    struct Case {
+        unsigned char marker;
+        Bytes sampling;
+        unsigned char precision;
+        int64_t bytesPerPixel;
+    };
+    const Case cases[] = {
+        {0xc0, {0x11}, 8, 1},
+        {0xc1, {0x22, 0x11, 0x11}, 8, 3},
+        {0xc2, {0x11, 0x11, 0x11}, 8, 9},
+        {0xc2, {0x11}, 8, 3},
+        // CMYK or YCCK, which the decoder hands back as inverted RGBA.
+        {0xc0, {0x11, 0x11, 0x11, 0x11}, 8, 0},
+        {0xc2, {0x11, 0x11, 0x11, 0x11}, 8, 0},
+        {0xc0, {0x11, 0x11}, 8, 0},
+        {0xc0, {0x11, 0x11, 0x11}, 12, 0},
+        {0xc0, {0x51, 0x11, 0x11}, 8, 0},
+        {0xc3, {0x11}, 8, 0},
+        {0xc9, {0x11, 0x11, 0x11}, 8, 0},
+        {0xca, {0x11}, 8, 0},
+    };
+    for (const Case& c : cases) {
+        Bytes file = jpegStart();
+        appendSegment(file, c.marker, frameHeader(16, 16, c.sampling, c.precision));
+        Bytes channels;
+        for (size_t i = 0; i < c.sampling.size(); ++i) {
+            channels.push_back(static_cast<unsigned char>(i + 1));
+        }
+        appendSegment(file, 0xda, scanHeader(channels, 0, c.marker == 0xc2 ? 0 : 63));
+        const Bytes coded = codedData(4 * 16);
+        file.insert(file.end(), coded.begin(), coded.end());
+        appendEnd(file);
+        const ImageFileCheck result = check(file);
+        EXPECT_EQ(result.getFormat(), Format::jpeg);
+        EXPECT_EQ(result.getBytesPerPixel(), c.bytesPerPixel)
+            << "marker " << std::hex << int(c.marker) << std::dec << ", " << c.sampling.size() << " channels";
+        EXPECT_EQ(result.fits(generous()), c.bytesPerPixel != 0);
+    }
+}
+
+TEST(ImageFileCheckPng, ImageDataMustBeAbleToFillThePicture)
+{
+    // 4000 rows of 1 + 16000 bytes inflate from no fewer than 62,020 bytes.
+    EXPECT_TRUE(check(png(4000, 4000, 62020)).hasDataForEveryPixel());
+    EXPECT_FALSE(check(png(4000, 4000, 62019)).hasDataForEveryPixel());
+    EXPECT_FALSE(check(png(4000, 4000, 62019)).fits(generous()));
+    EXPECT_FALSE(check(png(1, 1, 0)).hasDataForEveryPixel());
+}
+
+TEST(ImageFileCheckPng, BytesPerPixelFollowColourTypeAndDepth)
+{
+    struct Case {
+        unsigned char depth;
+        unsigned char colourType;
+        int64_t bytesPerPixel;
+    };
+    const Case cases[] = {
+        {1, 0, 1}, {16, 0, 2}, {8, 2, 3}, {16, 2, 6}, {1, 3, 4}, {8, 3, 4}, {8, 4, 2},
+        {16, 6, 8}, {8, 6, 4}, {4, 2, 0}, {16, 3, 0}, {3, 0, 0}, {8, 5, 0},
+    };
+    for (const Case& c : cases) {
+        Bytes header = ihdr(16, 16);
+        header[8] = c.depth;
+        header[9] = c.colourType;
+        Bytes file = pngSignature();
+        appendChunk(file, "IHDR", header);
+        appendChunk(file, "IDAT", Bytes(20, 0));
+        appendChunk(file, "IEND", {});
+        const ImageFileCheck result = check(file);
+        EXPECT_EQ(result.getBytesPerPixel(), c.bytesPerPixel)
+            << "depth " << int(c.depth) << ", colour type " << int(c.colourType);
+        EXPECT_EQ(result.fits(generous()), c.bytesPerPixel != 0);
+    }
+}
+
+TEST(ImageFileCheckSize, FitsOnlyWithinEveryLimit)
+{
+    EXPECT_TRUE(check(png(8192, 8192)).fits(generous()));
+    EXPECT_FALSE(check(png(8193, 1)).fits(generous()));
+    EXPECT_FALSE(check(png(1, 8193)).fits(generous()));
+    EXPECT_FALSE(check(png(0xffffffffu, 1, 16)).fits(generous()));
+    EXPECT_FALSE(check(png(0, 16)).fits(generous()));
+    EXPECT_FALSE(check(jpeg(9000, 10)).fits(generous()));
     // Height 0 defers the height to a later marker; such a file is not taken.
     const ImageFileCheck deferred = check(jpeg(16, 0));
     EXPECT_EQ(deferred.getFormat(), Format::jpeg);
-    EXPECT_FALSE(deferred.fits(8192));
+    EXPECT_FALSE(deferred.fits(generous()));
+
+    ImageFileCheck::Limits limits = generous();
+    const ImageFileCheck picture = check(png(300, 200));
+    limits.largestSide = 299;
+    EXPECT_FALSE(picture.fits(limits));
+    limits.largestSide = 300;
+    EXPECT_TRUE(picture.fits(limits));
+    limits.mostPixels = 300 * 200 - 1;
+    EXPECT_FALSE(picture.fits(limits));
+    limits.mostPixels = 300 * 200;
+    EXPECT_TRUE(picture.fits(limits));
+    limits.mostDecodedBytes = 300 * 200 * 4 - 1;
+    EXPECT_FALSE(picture.fits(limits));
+    limits.mostDecodedBytes = 300 * 200 * 4;
+    EXPECT_TRUE(picture.fits(limits));
+
+    Bytes scans = jpegStart();
+    appendSegment(scans, 0xc2, frameHeader(16, 16));
+    for (int i = 0; i < 12; ++i) {
+        appendSegment(scans, 0xda, scanHeader({1}, 0, 0));
+        const Bytes coded = codedData(4);
+        scans.insert(scans.end(), coded.begin(), coded.end());
+    }
+    appendEnd(scans);
+    const ImageFileCheck progressive = check(scans);
+    EXPECT_EQ(progressive.getScanCount(), 12);
+    limits.mostScans = 11;
+    EXPECT_FALSE(progressive.fits(limits));
+    limits.mostScans = 12;
+    EXPECT_TRUE(progressive.fits(limits));
 }
 
 TEST(ImageFileCheckFormat, OtherContentIsNeitherFormat)
@@ -245,5 +453,5 @@ TEST(ImageFileCheckFormat, OtherContentIsNeitherFormat)
     EXPECT_EQ(check(pngSignature()).getFormat(), Format::none);
     const ImageFileCheck none = check(Bytes{'G', 'I', 'F', '8', '9', 'a'});
     EXPECT_EQ(none.getWidth(), 0);
-    EXPECT_FALSE(none.fits(8192));
+    EXPECT_FALSE(none.fits(generous()));
 }

@@ -2,9 +2,16 @@
 
 #include "render/TextureObject.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 using rendertest::RenderTest;
@@ -123,6 +130,12 @@ void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
     for (int i = 0; i < count; ++i) {
         bytes[at + i] = static_cast<unsigned char>(value >> (8 * (count - 1 - i)));
     }
+}
+
+// The length of the JPEG segment whose length field is at `at`.
+size_t bigEndianLength(const Bytes& bytes, size_t at)
+{
+    return (static_cast<size_t>(bytes[at]) << 8) | bytes[at + 1];
 }
 
 uint32_t crc32(const unsigned char* data, size_t size)
@@ -331,20 +344,6 @@ TEST_F(TextureObjectTest, HeadersClaimingHugePicturesFail)
     EXPECT_TRUE(failsToLoad(scratch().path("wide.jpg")));
 }
 
-TEST_F(TextureObjectTest, SidesUpTo8192PixelsLoad)
-{
-    const std::string wide = scratch().path("wide.png");
-    ASSERT_TRUE(rendertest::writeImage(wide, 8192, 1, 4, rendertest::uniformPixels(8192, 1, {1, 2, 3, 4})));
-    {
-        const TextureObject texture(wide);
-        EXPECT_TRUE(texture.isLoaded());
-        EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 8192);
-    }
-    const std::string wider = scratch().path("wider.png");
-    ASSERT_TRUE(rendertest::writeImage(wider, 1, 8193, 4, rendertest::uniformPixels(1, 8193, {1, 2, 3, 4})));
-    EXPECT_TRUE(failsToLoad(wider));
-}
-
 TEST_F(TextureObjectTest, TheGameImagesLoadSilently)
 {
     // As the scene names them, the explosion with its backslash.
@@ -357,4 +356,280 @@ TEST_F(TextureObjectTest, TheGameImagesLoadSilently)
         EXPECT_TRUE(texture.isLoaded()) << path;
         EXPECT_EQ(level0(GL_TEXTURE_INTERNAL_FORMAT), 4) << path;
     }
+}
+
+namespace {
+// Runs ImageMagick's convert with `arguments`; true if it succeeded.
+bool convert(const std::string& arguments)
+{
+    return std::system(("convert " + arguments + " 2> /dev/null").c_str()) == 0;
+}
+
+// The RGBA texels of level 0 of the texture `path` becomes, empty if it
+// did not load.
+Bytes texelsOf(const std::string& path)
+{
+    testing::internal::CaptureStdout();
+    const TextureObject texture(path);
+    testing::internal::GetCapturedStdout();
+    if (!texture.isLoaded()) {
+        return {};
+    }
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    Bytes texels(static_cast<size_t>(width) * height * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+}
+
+// `bytes` with `inserted` put in at `at`.
+Bytes insertedAt(Bytes bytes, size_t at, const Bytes& inserted)
+{
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+    return bytes;
+}
+
+void writeAll(const std::string& path, const Bytes& bytes)
+{
+    rendertest::writeBytes(path, bytes, bytes.size());
+}
+
+void appendBigEndian(Bytes& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<unsigned char>(value >> shift));
+    }
+}
+
+void appendPngChunk(Bytes& out, const char* type, const Bytes& data)
+{
+    appendBigEndian(out, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    appendBigEndian(out, crc32(out.data() + typeStart, out.size() - typeStart));
+}
+
+// An 8-bit grey PNG of one shade, its rows stored without compression.
+Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
+{
+    Bytes rows;
+    for (uint32_t row = 0; row < height; ++row) {
+        rows.push_back(0);
+        rows.insert(rows.end(), width, shade);
+    }
+    Bytes stream = {0x78, 0x01};
+    for (size_t at = 0; at < rows.size(); at += 65535) {
+        const size_t count = std::min<size_t>(65535, rows.size() - at);
+        stream.push_back(at + count == rows.size() ? 1 : 0);
+        stream.insert(stream.end(), {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
+                                     static_cast<unsigned char>(~count), static_cast<unsigned char>(~count >> 8)});
+        stream.insert(stream.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
+                      rows.begin() + static_cast<std::ptrdiff_t>(at + count));
+    }
+    uint32_t low = 1;
+    uint32_t high = 0;
+    for (unsigned char byte : rows) {
+        low = (low + byte) % 65521;
+        high = (high + low) % 65521;
+    }
+    appendBigEndian(stream, (high << 16) | low);
+
+    Bytes header;
+    appendBigEndian(header, width);
+    appendBigEndian(header, height);
+    header.insert(header.end(), {8, 0, 0, 0, 0});
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
+    appendPngChunk(png, "IHDR", header);
+    appendPngChunk(png, "IDAT", stream);
+    appendPngChunk(png, "IEND", {});
+    return png;
+}
+}
+
+TEST_F(TextureObjectTest, OnlyRegularFilesAreRead)
+{
+    const std::string fifo = scratch().path("fifo.png");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(failsToLoad(fifo));
+
+    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
+        const std::string link = scratch().path(std::string("device") + (device + 5) + ".jpg");
+        ASSERT_EQ(symlink(device, link.c_str()), 0);
+        EXPECT_TRUE(failsToLoad(link)) << device;
+    }
+
+    const std::string socketPath = scratch().path("socket.png");
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", socketPath.c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+    EXPECT_TRUE(failsToLoad(socketPath));
+    close(listener);
+
+    // A sparse file far over the size limit is refused without being read.
+    const std::string sparse = scratch().path("sparse.png");
+    writeAll(sparse, rendertest::readBytes(smallPng()));
+    ASSERT_EQ(truncate(sparse.c_str(), off_t(1500) << 20), 0);
+    EXPECT_TRUE(failsToLoad(sparse));
+
+    // Bytes after the end of a picture are not looked at, up to 32 MB in all.
+    ASSERT_EQ(truncate(sparse.c_str(), off_t(32) << 20), 0);
+    EXPECT_EQ(texelsOf(sparse), texelsOf(smallPng()));
+    ASSERT_EQ(truncate(sparse.c_str(), (off_t(32) << 20) + 1), 0);
+    EXPECT_TRUE(failsToLoad(sparse));
+}
+
+TEST_F(TextureObjectTest, HeadersClaimingMoreThanTheirDataFail)
+{
+    // The frame header of a 16 by 16 JPEG patched to claim 4096 by 4096,
+    // within every limit: the decoder would make a blank texture of it.
+    const std::string small = scratch().path("sixteen.jpg");
+    ASSERT_TRUE(rendertest::writeImage(small, 16, 16, 3, rendertest::uniformPixels(16, 16, {90, 60, 30})));
+    Bytes jpeg = rendertest::readBytes(small);
+    size_t frame = 0;
+    for (size_t i = 2; i + 1 < jpeg.size() && frame == 0; ++i) {
+        frame = jpeg[i] == 0xff && jpeg[i + 1] == 0xc0 ? i : 0;
+    }
+    ASSERT_NE(frame, 0u);
+    setBigEndian(jpeg, frame + 5, 4096, 2);
+    setBigEndian(jpeg, frame + 7, 4096, 2);
+    writeAll(scratch().path("claims.jpg"), jpeg);
+    EXPECT_TRUE(failsToLoad(scratch().path("claims.jpg")));
+
+    // An 8 by 8 PNG claiming 4096 by 4096, CRC included.
+    Bytes png = rendertest::readBytes(smallPng());
+    setBigEndian(png, 16, 4096, 4);
+    setBigEndian(png, 20, 4096, 4);
+    setBigEndian(png, 29, crc32(png.data() + 12, 17), 4);
+    writeAll(scratch().path("claims.png"), png);
+    EXPECT_TRUE(failsToLoad(scratch().path("claims.png")));
+}
+
+TEST_F(TextureObjectTest, CmykJpegIsRefusedRatherThanDrawnInverted)
+{
+    const std::string cmyk = scratch().path("cmyk.jpg");
+    ASSERT_TRUE(convert("-size 16x16 xc:'rgb(200,100,50)' -colorspace CMYK " + cmyk));
+    EXPECT_TRUE(failsToLoad(cmyk));
+}
+
+TEST_F(TextureObjectTest, KindsOfImageThatLoadKeepTheirPixels)
+{
+    // An opaque 8 by 8 source with 64 colours, its grey version, a JPEG of it.
+    const std::string source = scratch().path("source.png");
+    ASSERT_TRUE(rendertest::writeImage(source, 8, 8, 3, pattern(3)));
+    const std::string rgba = smallPng();
+    const std::string grey = scratch().path("grey-rgb.png");
+    ASSERT_TRUE(convert(source + " -colorspace Gray PNG24:" + grey));
+    const std::string jpeg = scratch().path("base.jpg");
+    ASSERT_TRUE(convert(source + " -quality 90 " + jpeg));
+
+    struct Kind {
+        std::string name;
+        std::string sameAs;
+        std::string arguments;
+    };
+    const std::vector<Kind> kinds = {
+        {"grey.png", grey, grey + " -type Grayscale PNG8:"},
+        {"palette.png", source, source + " PNG8:"},
+        {"deep.png", rgba, rgba + " PNG64:"},
+        {"interlaced.png", rgba, rgba + " -interlace PNG PNG32:"},
+        {"progressive.jpg", jpeg, source + " -quality 90 -interlace JPEG "},
+    };
+    const Bytes reference = texelsOf(source);
+    ASSERT_EQ(reference.size(), 8u * 8u * 4u);
+    for (const Kind& kind : kinds) {
+        const std::string path = scratch().path(kind.name);
+        ASSERT_TRUE(convert(kind.arguments + path)) << kind.name;
+        const Bytes texels = texelsOf(path);
+        EXPECT_FALSE(texels.empty()) << kind.name;
+        EXPECT_EQ(texels, texelsOf(kind.sameAs)) << kind.name;
+    }
+
+    // Segments the decoder skips: EXIF, an ICC profile, stray and fill bytes
+    // between segments; and bytes after the end of either format.
+    const Bytes plain = rendertest::readBytes(jpeg);
+    const Bytes exif = {0xff, 0xe1, 0x00, 0x10, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8};
+    const Bytes icc = {0xff, 0xe2, 0x00, 0x10, 'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
+    const Bytes stray = {0x00, 0x00, 0xff, 0xff};
+    const Bytes after = {'t', 'r', 'a', 'i', 'l', 0xff, 0xd8, 0xff};
+    const std::vector<std::pair<std::string, Bytes>> edited = {
+        {"exif-icc.jpg", insertedAt(insertedAt(plain, 2, icc), 2, exif)},
+        {"stray.jpg", insertedAt(plain, 4 + bigEndianLength(plain, 4), stray)},
+        {"after.jpg", insertedAt(plain, plain.size(), after)},
+    };
+    for (const auto& file : edited) {
+        writeAll(scratch().path(file.first), file.second);
+        EXPECT_EQ(texelsOf(scratch().path(file.first)), texelsOf(jpeg)) << file.first;
+    }
+    const Bytes png = rendertest::readBytes(rgba);
+    writeAll(scratch().path("after.png"), insertedAt(png, png.size(), after));
+    EXPECT_EQ(texelsOf(scratch().path("after.png")), texelsOf(rgba));
+}
+
+TEST_F(TextureObjectTest, PicturesWithinTheLimitsLoadAndNoOthers)
+{
+    // At most 8192 pixels a side.
+    const std::string wide = scratch().path("wide.png");
+    ASSERT_TRUE(rendertest::writeImage(wide, 8192, 1, 4, rendertest::uniformPixels(8192, 1, {1, 2, 3, 4})));
+    {
+        const TextureObject texture(wide);
+        EXPECT_TRUE(texture.isLoaded());
+        EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 8192);
+    }
+    const std::string wider = scratch().path("wider.png");
+    ASSERT_TRUE(rendertest::writeImage(wider, 1, 8193, 4, rendertest::uniformPixels(1, 8193, {1, 2, 3, 4})));
+    EXPECT_TRUE(failsToLoad(wider));
+
+    // At most 4096 by 4096 pixels in all.
+    const std::string largest = scratch().path("largest.png");
+    writeAll(largest, greyPng(4096, 4096, 77));
+    {
+        const TextureObject texture(largest);
+        EXPECT_TRUE(texture.isLoaded());
+        EXPECT_EQ(level0(GL_TEXTURE_HEIGHT), 4096);
+    }
+    const std::string tooMany = scratch().path("too-many.png");
+    writeAll(tooMany, greyPng(4096, 4097, 77));
+    EXPECT_TRUE(failsToLoad(tooMany));
+
+    // At most 100 scans: the last scan of a progressive JPEG repeated.
+    const std::string progressive = scratch().path("progressive.jpg");
+    ASSERT_TRUE(convert("-size 64x64 gradient:red-blue -interlace JPEG " + progressive));
+    const Bytes bytes = rendertest::readBytes(progressive);
+    size_t lastScan = 0;
+    int scans = 0;
+    for (size_t i = 2; i + 1 < bytes.size(); ++i) {
+        if (bytes[i] == 0xff && bytes[i + 1] == 0xda) {
+            lastScan = i;
+            ++scans;
+        }
+    }
+    ASSERT_GT(scans, 1);
+    const Bytes repeated(bytes.begin() + static_cast<std::ptrdiff_t>(lastScan), bytes.end() - 2);
+    Bytes hundred = bytes;
+    for (; scans < 100; ++scans) {
+        hundred = insertedAt(hundred, hundred.size() - 2, repeated);
+    }
+    writeAll(scratch().path("hundred.jpg"), hundred);
+    EXPECT_FALSE(texelsOf(scratch().path("hundred.jpg")).empty());
+    writeAll(scratch().path("more.jpg"), insertedAt(hundred, hundred.size() - 2, repeated));
+    EXPECT_TRUE(failsToLoad(scratch().path("more.jpg")));
+}
+
+TEST_F(TextureObjectTest, UploadLeavesTheUnpackAlignmentAsItFoundIt)
+{
+    for (GLint alignment : {2, 8}) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        const TextureObject texture(smallJpeg());
+        EXPECT_TRUE(texture.isLoaded());
+        GLint after = 0;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &after);
+        EXPECT_EQ(after, alignment);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }

@@ -1,6 +1,9 @@
 // Micro-benchmarks of the simulation: the tick's game step, the field's
-// construction and the mesh constructions. Needs an X display for the GL
+// construction and the mesh constructions (the image loads are in
+// ImageBench.cpp). Needs an X display for the GL
 // context that mesh uploads require.
+
+#include "BenchContext.h"
 
 #include "app/Game.h"
 #include "app/Input.h"
@@ -18,7 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+// The window and GL context every benchmark that uploads needs; opened once.
 void openContext()
 {
     static bool open = false;
@@ -35,6 +38,8 @@ void openContext()
     initialiseGraphics();
     open = true;
 }
+
+namespace {
 
 // The keys a player holds: a weave left and right with boosts.
 void holdKeysFor(Input& keys, int64_t tick)
