@@ -29,8 +29,11 @@ goldens: build
 
 # Installs the game under PREFIX: /usr gives the Debian games layout, any
 # other prefix puts the launcher in PREFIX/bin.
+# The list of installed files is kept apart: other installs (the tests')
+# overwrite CMake's own list.
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
 
 # Builds $(BUILD)/zarvy_<version>_amd64.deb.
 package: build
