@@ -1,9 +1,11 @@
 # Thin wrapper over CMake: `make run` plays the game, `make test` runs every test.
 BUILD ?= build
 JOBS ?= 2
+# Where `make install` puts the game; DESTDIR, if set, is put before it.
+PREFIX ?= /usr/local
 CMAKE_BUILD = cmake --build $(BUILD) -j$(JOBS)
 
-.PHONY: all configure build run test goldens clean
+.PHONY: all configure build run test goldens install package clean
 
 all: build
 
@@ -24,6 +26,18 @@ test: build
 # Re-render the golden images after an intended change to the picture.
 goldens: build
 	@scripts/update-goldens.sh $(BUILD)
+
+# Installs the game under PREFIX: /usr gives the Debian games layout, any
+# other prefix puts the launcher in PREFIX/bin.
+# The list of installed files is kept apart: other installs (the tests')
+# overwrite CMake's own list.
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+
+# Builds $(BUILD)/zarvy_<version>_amd64.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)*.log

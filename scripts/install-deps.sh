@@ -8,6 +8,7 @@ packages=(
     freeglut3-dev libglew-dev libdevil-dev libglu1-mesa-dev libgl1-mesa-dri
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick
+    dpkg-dev file lintian desktop-file-utils appstream groff man-db
 )
 
 missing=()
