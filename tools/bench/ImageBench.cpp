@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <malloc.h>
@@ -34,7 +35,8 @@ public:
     ~ImageFolder()
     {
         if (!folder.empty()) {
-            std::system(("rm -rf '" + folder + "'").c_str());
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
         }
     }
     std::string path(const std::string& name) const { return folder + "/" + name; }
@@ -226,7 +228,10 @@ void BM_RefuseFifo(benchmark::State& state)
 void BM_RefuseLinkToUrandom(benchmark::State& state)
 {
     const std::string path = images().path("urandom.jpg");
-    symlink("/dev/urandom", path.c_str());
+    if (symlink("/dev/urandom", path.c_str()) != 0) {
+        state.SkipWithError("cannot make the link to /dev/urandom");
+        return;
+    }
     loadImage(state, path);
 }
 
@@ -234,7 +239,10 @@ void BM_RefuseSparse1500MB(benchmark::State& state)
 {
     const std::string path = images().path("sparse.png");
     std::ofstream(path).put('x');
-    truncate(path.c_str(), off_t(1500) << 20);
+    if (truncate(path.c_str(), off_t(1500) << 20) != 0) {
+        state.SkipWithError("cannot make the sparse file");
+        return;
+    }
     loadImage(state, path);
 }
 
