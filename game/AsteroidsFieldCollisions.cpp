@@ -12,8 +12,11 @@ namespace {
 const int immunityTicks = 100;
 const int explosionLife = 10;
 // 4/3 pi, rounded: a scale times this is the asteroid's "volume" used to
-// budget how many fragments a destroyed asteroid throws out.
-const float volumeFactor = 4.188685480245f;
+// budget how many fragments a destroyed asteroid throws out. Kept in double:
+// a scale of 1.5 then needs exactly the pool's first three members
+// (0.5 + 1.0 + 1.5), where a float constant leaves a hair of budget and
+// takes a fourth fragment, with four more random draws.
+const double volumeFactor = 4.188685480245;
 // Fragments start this much farther from the camera than the rock they
 // replace, so they fly out behind the ship rather than into it.
 const float fragmentSetBack = 10.0f;
@@ -57,8 +60,9 @@ bool AsteroidsField::collide(AABoundBox* box, float zLow, float zHigh)
 void AsteroidsField::spawnFragments(Asteroid* destroyed)
 {
     // Fragments are taken from the front of the pool until their volumes
-    // add up to twice the destroyed asteroid's.
-    float budget = destroyed->getScale() * volumeFactor * 2.0f;
+    // add up to twice the destroyed asteroid's. Each step works in double
+    // and stores the budget as a float.
+    float budget = static_cast<float>(destroyed->getScale() * volumeFactor * 2.0);
     const int count = static_cast<int>(fragments.size());
     for (int j = 0; j < count && budget > 0.0f; ++j) {
         // Three draws, the first for z, then the speed.
@@ -77,7 +81,7 @@ void AsteroidsField::spawnFragments(Asteroid* destroyed)
         fragment->setPosition(p);
         fragment->setDirection(offset);
         fragment->setSpeed(fragmentSpeed);
-        budget -= fragment->getScale() * volumeFactor;
+        budget = static_cast<float>(budget - fragment->getScale() * volumeFactor);
         fragment->setActive(true);
     }
 }

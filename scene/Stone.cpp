@@ -166,10 +166,10 @@ Stone::Stone(float size, float roughness, Vec3f colour) : size(size)
     // The shared base vertices move before the expansion into triangles, so
     // every triangle sees the same moved corner and the surface stays closed.
     // The normals stay those of the round sphere.
+    // The pull is rounded to float once and applied by the vector's own
+    // single-precision scale, component by component.
     for (Vec3f& position : positions) {
-        const double pull = size * (1.0 - roughness * unitRandom());
-        position = Vec3f(static_cast<float>(position.x * pull), static_cast<float>(position.y * pull),
-                         static_cast<float>(position.z * pull));
+        position.scale(static_cast<float>(size * (1.0 - roughness * unitRandom())));
     }
 
     FlatArrays arrays;

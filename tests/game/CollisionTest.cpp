@@ -87,20 +87,31 @@ TEST_F(FieldTest, HitPrintsListPositionThenHundredImmuneCalls)
 
 TEST_F(FieldTest, FragmentCountFollowsTheDestroyedVolume)
 {
-    isolate(field);
-    Asteroid small(2.0f, Vec3f(0.0f, 0.0f, -10.0f), nullptr, nullptr, nullptr, true);
-    field->spawnFragments(&small);
-    EXPECT_EQ(activeFragments(field), 4);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_TRUE(field->getFragments()[k]->isActive()) << "pool member " << k;
-    }
+    // The pool's scales run 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 0.5, ...: fragments
+    // are taken until their scales add up to twice the destroyed one's, and
+    // a sum that reaches it exactly (1.5 and 2.5) takes no further fragment.
+    // Each fragment takes four draws, so the draw after them shows the count.
+    const struct {
+        float scale;
+        int fragments;
+    } cases[] = {{1.5f, 3}, {2.0f, 4}, {2.5f, 4}, {10.0f, 12}};
+    for (const auto& c : cases) {
+        srand(5);
+        std::vector<int> draws;
+        for (int k = 0; k <= 4 * c.fragments; ++k) {
+            draws.push_back(rand());
+        }
 
-    isolate(field);
-    Asteroid large(10.0f, Vec3f(0.0f, 0.0f, -10.0f), nullptr, nullptr, nullptr, true);
-    field->spawnFragments(&large);
-    EXPECT_EQ(activeFragments(field), 12);
-    EXPECT_TRUE(field->getFragments()[11]->isActive());
-    EXPECT_FALSE(field->getFragments()[12]->isActive());
+        isolate(field);
+        Asteroid destroyed(c.scale, Vec3f(0.0f, 0.0f, -10.0f), nullptr, nullptr, nullptr, true);
+        srand(5);
+        field->spawnFragments(&destroyed);
+        EXPECT_EQ(activeFragments(field), c.fragments) << "scale " << c.scale;
+        for (int k = 0; k < c.fragments; ++k) {
+            EXPECT_TRUE(field->getFragments()[k]->isActive()) << "scale " << c.scale << ", pool member " << k;
+        }
+        EXPECT_EQ(rand(), draws.back()) << "scale " << c.scale;
+    }
 }
 
 TEST_F(FieldTest, FragmentsStartTenUnitsFartherAndFlyOutward)
@@ -141,26 +152,49 @@ TEST_F(FieldTest, FragmentsStartTenUnitsFartherAndFlyOutward)
 
 TEST_F(FieldTest, HitStartsTheExplosionAndTheRockNeverComesBack)
 {
-    Asteroid* rock = regular(field, 5);
-    activate(rock, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.1f);
-    field->sortByDepth();
+    isolate(field);
     AABoundBox box = boxAt(-10.0f);
+    std::vector<Asteroid*> destroyed;
+    // Puts the next regular rock into the ship's box.
+    auto nextTarget = [&]() {
+        Asteroid* rock = regular(field, static_cast<int>(destroyed.size()));
+        activate(rock, Vec3f(0.0f, 0.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.1f);
+        destroyed.push_back(rock);
+    };
+
+    nextTarget();
+    field->sortByDepth();
     testing::internal::CaptureStdout();
-    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
-    ASSERT_FALSE(rock->isActive());
+    const bool firstHit = field->collide(&box, -20.0f, 0.0f);
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(firstHit);
     EXPECT_EQ(field->getExplosion()->getLife(), 10);
     EXPECT_TRUE(sortedByDepth(field));
-
     field->setSpeed(1.5f);
     field->update(player);
     EXPECT_EQ(field->getExplosion()->getLife(), 9);
+
+    // The game step for 400 ticks, with a new rock in the box whenever the
+    // immunity is over, so later explosions pull fragments again. Only pool
+    // asteroids may fly afterwards; destroyed rocks stay off where they were.
+    int hits = 1;
     for (int tick = 0; tick < 400; ++tick) {
         field->update(player);
-        field->collide(player->getBox(), -20.0f, 0.0f);
-        ASSERT_FALSE(rock->isActive()) << "tick " << tick;
+        if (field->getImmunity() == 0) {
+            nextTarget();
+        }
+        testing::internal::CaptureStdout();
+        hits += field->collide(&box, -20.0f, 0.0f) ? 1 : 0;
+        testing::internal::GetCapturedStdout();
+        for (const Asteroid* a : field->getAsteroids()) {
+            ASSERT_FALSE(a->isActive() && !isFragment(field, a)) << "tick " << tick << ", list position "
+                                                                 << indexOf(field, a);
+        }
+        for (const Asteroid* rock : destroyed) {
+            ASSERT_EQ(rock->getPosition().z, -10.0f) << "tick " << tick;
+        }
     }
-    testing::internal::GetCapturedStdout();
-    EXPECT_FLOAT_EQ(rock->getPosition().z, -10.0f);
+    EXPECT_EQ(hits, 4);
 }
 
 TEST_F(FieldTest, ListIsSortedAgainRightAfterAHit)

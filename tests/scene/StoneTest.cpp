@@ -145,7 +145,7 @@ TEST_F(GlTest, StoneTakesOneDrawPerBaseVertexInOrder)
     srand(99);
     std::vector<double> pulls;
     for (int i = 0; i < 62; ++i) {
-        pulls.push_back(2.0 * (1.0 - 0.3 * ((rand() % 32768) / 32767.0)));
+        pulls.push_back(2.0f * (1.0 - 0.3f * ((rand() % 32768) / 32767.0)));
     }
     const int drawAfterStone = rand();
 
@@ -156,17 +156,26 @@ TEST_F(GlTest, StoneTakesOneDrawPerBaseVertexInOrder)
     EXPECT_EQ(rand(), drawAfterStone);
 
     // Base vertex 0 is the top pole, 1 + 12 (ring - 1) + k the ring
-    // vertices, 61 the bottom pole.
-    const double tolerance = 2.0 * baseLengthTolerance + 1e-6;
-    EXPECT_NEAR(distanceFromCentre(d.positions, topCapCorner(0, 0)), pulls[0], tolerance);
-    for (int k = 0; k < 12; ++k) {
-        EXPECT_NEAR(distanceFromCentre(d.positions, topCapCorner(k, 1)), pulls[1 + k], tolerance) << "k " << k;
-        EXPECT_NEAR(distanceFromCentre(d.positions, bandCorner(2, k, 0, 1)), pulls[1 + 24 + k], tolerance)
-            << "k " << k;
-        EXPECT_NEAR(distanceFromCentre(d.positions, bottomCapCorner(k, 2)), pulls[1 + 48 + k], tolerance)
-            << "k " << k;
+    // vertices, 61 the bottom pole. Each is its base position times its pull
+    // rounded to float, multiplied in single precision component by
+    // component, to the last bit.
+    const StoneData round = buildStone(1.0f, 0.0f);
+    ASSERT_EQ(round.bufferSize, 15840);
+    std::vector<int> corners = {topCapCorner(0, 0)};
+    for (int ring = 1; ring <= 5; ++ring) {
+        for (int k = 0; k < 12; ++k) {
+            corners.push_back(ring == 1 ? topCapCorner(k, 1) : bandCorner(ring - 1, k, 0, 1));
+        }
     }
-    EXPECT_NEAR(distanceFromCentre(d.positions, bottomCapCorner(0, 0)), pulls[61], tolerance);
+    corners.push_back(bottomCapCorner(0, 0));
+    for (int vertex = 0; vertex < 62; ++vertex) {
+        const float pull = static_cast<float>(pulls[vertex]);
+        const int c = corners[vertex];
+        const float x = round.positions[3 * c] * pull;
+        const float y = round.positions[3 * c + 1] * pull;
+        const float z = round.positions[3 * c + 2] * pull;
+        expectVec(d.positions, c, x, y, z, "pulled");
+    }
     // A vertex stays on its ray: the top pole only moves along y.
     EXPECT_EQ(d.positions[0], 0.0f);
     EXPECT_EQ(d.positions[2], 0.0f);
