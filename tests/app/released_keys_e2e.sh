@@ -17,14 +17,15 @@ trap '[ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null; rm -rf "$work"' EXIT
 # flame_column -- the mean column of the flames' pixels in one screenshot, or
 # nothing when a rock hides them.
 flame_column() {
-    import -window "$WINDOW" "$work/shot.png" 2>/dev/null || return 0
-    convert "$work/shot.png" -crop 800x200+0+350 +repage -depth 8 txt:- |
+    import -window "$WINDOW" -crop 800x60+0+410 "$work/shot.ppm" 2>/dev/null || return 0
+    convert "$work/shot.ppm" -depth 8 txt:- |
         awk -F'[,:() ]+' 'NR > 1 && $3 >= 240 && $4 >= 170 && $5 >= 90 && $5 <= 240 { n++; sum += $1 }
                           END { if (n >= 5) printf "%d\n", sum / n }'
 }
 
 # ship_at_rest LABEL LOW HIGH -- over two seconds of shots, the flames stay
-# put between columns LOW and HIGH (the walls are near 128 and 672). A hit's
+# put between columns LOW and HIGH (the walls are near 128 and 672); sets
+# COLUMN to where they are. A hit's
 # short explosion or a rock in front spoils a shot now and then: most shots
 # must agree with their median.
 ship_at_rest() {
@@ -45,6 +46,7 @@ ship_at_rest() {
         [ "${offset#-}" -le 4 ] && agreeing=$((agreeing + 1))
     done
     [ "$agreeing" -ge 6 ] || fail "$label: the ship kept sliding (shots: ${columns[*]})"
+    COLUMN=$median
     echo "ok: $label (flames at column $median; shots: ${columns[*]})"
 }
 
@@ -53,13 +55,14 @@ wait_for_window || fail "window"
 sleep 1
 ship_at_rest "start" 360 440
 
-# Shift pressed while a is held: the release is reported as A.
-press a; sleep 0.3
+# Shift pressed while a is held: the release is reported as A. The ship must
+# move left a little and stop well before the wall.
+press a; sleep 0.2
 press Shift_L
 release A
 release Shift_L
 sleep 1.5
-ship_at_rest "a released under Shift" 200 440
+ship_at_rest "a released under Shift" 170 $((COLUMN - 10))
 
 # Another window takes the keyboard while d is held; the release goes there.
 xmessage -name zarvy-other -title zarvy-other -geometry 160x60+850+0 "another window" 2>/dev/null &
@@ -74,14 +77,14 @@ done
 sleep 0.3
 xdotool windowfocus "$WINDOW" 2>/dev/null
 sleep 0.2
-press d; sleep 0.3
+press d; sleep 0.2
 xdotool windowfocus "$other" 2>/dev/null
 sleep 0.1
 xdotool keyup --window "$other" d 2>/dev/null
 sleep 0.1
 xdotool windowfocus "$WINDOW" 2>/dev/null
 sleep 1.5
-ship_at_rest "d released in another window" 200 600
+ship_at_rest "d released in another window" $((COLUMN + 10)) 630
 
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game died"
 quit_game
