@@ -24,7 +24,7 @@ flame_column() {
 }
 
 # ship_at_rest LABEL LOW HIGH -- over two seconds of shots, the flames stay
-# put between columns LOW and HIGH (the walls are near 128 and 672); sets
+# put between columns LOW and HIGH (the walls are at 128 and 672); sets
 # COLUMN to where they are. A hit's
 # short explosion or a rock in front spoils a shot now and then: most shots
 # must agree with their median.
@@ -62,7 +62,7 @@ press Shift_L
 release A
 release Shift_L
 sleep 1.5
-ship_at_rest "a released under Shift" 170 $((COLUMN - 10))
+ship_at_rest "a released under Shift" 145 $((COLUMN - 10))
 
 # Another window takes the keyboard while d is held; the release goes there.
 xmessage -name zarvy-other -title zarvy-other -geometry 160x60+850+0 "another window" 2>/dev/null &
@@ -84,7 +84,7 @@ xdotool keyup --window "$other" d 2>/dev/null
 sleep 0.1
 xdotool windowfocus "$WINDOW" 2>/dev/null
 sleep 1.5
-ship_at_rest "d released in another window" $((COLUMN + 10)) 630
+ship_at_rest "d released in another window" $((COLUMN + 10)) 650
 
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game died"
 quit_game
