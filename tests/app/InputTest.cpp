@@ -137,21 +137,6 @@ TEST(InputTable, SpecialKeysNeverTouchTheCharacterTable)
     delete guarded;
 }
 
-TEST(KeyboardLayout, UsLayoutPairsEachKeyWithItsShiftedCharacter)
-{
-    const KeyboardLayout us;
-    for (const auto& [plain, shifted] : shiftedKeys) {
-        EXPECT_TRUE(us.sameKey(plain, shifted)) << plain;
-        EXPECT_TRUE(us.sameKey(shifted, plain)) << plain;
-    }
-    EXPECT_TRUE(us.sameKey(',', '<'));
-    EXPECT_TRUE(us.sameKey('8', '*'));
-    EXPECT_FALSE(us.sameKey('a', 'd'));
-    EXPECT_FALSE(us.sameKey('.', ','));
-    EXPECT_FALSE(us.sameKey('-', '='));
-    EXPECT_FALSE(us.sameKey('3', '4'));
-}
-
 TEST(KeyboardLayout, LayoutFromKeysymsFollowsItsTable)
 {
     // Four keys of a German keyboard: 3 with the section sign, # on a key of

@@ -4,7 +4,7 @@
 # of Shift; then hold d, switch to another window, let go of d there and come
 # back. Each time the ship must stop sliding where it is instead of flying on
 # to the wall with no key pressed. The ship is found in the picture by its two
-# engine flames, the only pale yellow pixels in the band it flies in.
+# engine flames, pale yellow in the band of rows it flies in.
 set -u
 build=${1:?usage: released_keys_e2e.sh BUILD_DIR}
 ZARVY_BIN=$(cd "$build" && pwd)/zarvy
