@@ -90,6 +90,7 @@ KeyboardLayout::KeyboardLayout()
 
 KeyboardLayout KeyboardLayout::fromKeysyms(const std::vector<unsigned long>& keysyms, int perKey)
 {
+    // Only the table counts: the US pairs the constructor made are wiped.
     KeyboardLayout layout;
     for (auto& codes : layout.partners) {
         codes.reset();
