@@ -1,6 +1,8 @@
 #include "app/Game.h"
 
+#include "app/FocusWatcher.h"
 #include "app/Input.h"
+#include "app/KeyboardLayout.h"
 #include "game/AsteroidsField.h"
 #include "game/Player.h"
 #include "render/Camera.h"
@@ -27,6 +29,9 @@ namespace {
 // A directional light from the upper left, behind the initial view; given
 // after the view transform every frame, so it is fixed in world space.
 const GLfloat lightPosition[4] = {-50.0f, 50.0f, 80.0f, 0.0f};
+
+// Watches the window opened by openWindow; polled once per tick.
+FocusWatcher* keyboardFocus = nullptr;
 }
 
 void openWindow(int* argc, char** argv, const char* title)
@@ -36,6 +41,12 @@ void openWindow(int* argc, char** argv, const char* title)
     glutInitWindowSize(800, 600);
     glutInitWindowPosition(0, 0);
     glutCreateWindow(title);
+    // The window's context is current now, so its display is known: read
+    // which characters share a key, and watch where the keyboard goes.
+    if (input != nullptr) {
+        input->setLayout(KeyboardLayout::ofCurrentDisplay());
+    }
+    keyboardFocus = new FocusWatcher();
     glutReshapeFunc(reshape);
     glutDisplayFunc(display);
     glutKeyboardFunc(keyboard);
@@ -128,6 +139,11 @@ void timer(int)
 {
     glutPostRedisplay();
     glutTimerFunc(20, timer, 1);
+    // Keys let go while another window had the keyboard were released there:
+    // none of them is still held here.
+    if (keyboardFocus != nullptr && keyboardFocus->focusLost()) {
+        input->releaseAll();
+    }
     runTick();
 }
 

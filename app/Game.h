@@ -27,7 +27,8 @@ extern Skybox* skybox;
 extern Planet* planet;
 
 // Opens the 800 by 600 window at (0, 0) with the given title and registers
-// the callbacks.
+// the callbacks; gives `input` (when it exists) the display's keyboard layout
+// and starts watching the window's keyboard focus, which the timer polls.
 void openWindow(int* argc, char** argv, const char* title = "Zarvy");
 // Puts the pipeline into the baseline state every draw assumes, initialises
 // the image and extension libraries and prints the extension status lines.
