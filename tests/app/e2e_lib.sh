@@ -50,6 +50,22 @@ release() { xdotool keyup --window "$WINDOW" "$1" 2>/dev/null; }
 # release may still miss the closing window; that is not a failure.
 quit_game() { xdotool key --delay 0 --window "$WINDOW" Escape 2>/dev/null; return 0; }
 
+# quit_and_expect_texture_lines LABEL EXPECTED -- checks the game still runs,
+# ends it with Escape (status 0) and compares its "Texture:" lines with
+# EXPECTED.
+quit_and_expect_texture_lines() {
+    local label=$1 expected=$2 actual
+    kill -0 "$GAME_PID" 2>/dev/null || fail "$label: the game died"
+    quit_game
+    wait_for_exit 5 || fail "$label: Escape did not end the game"
+    [ "$EXIT_STATUS" -eq 0 ] || fail "$label: exit status $EXIT_STATUS"
+    actual=$(grep '^Texture: ' "$GAME_LOG")
+    [ "$actual" = "$expected" ] || fail "$label: texture lines were:
+$actual
+expected:
+$expected"
+}
+
 fail() {
     echo "FAIL: $*" >&2
     [ -n "${GAME_PID:-}" ] && kill -9 "$GAME_PID" 2>/dev/null

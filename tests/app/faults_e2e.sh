@@ -60,16 +60,7 @@ run_case() {
     wait_for_window || fail "$label: no window"
     press d; sleep 0.3; release d
     sleep 0.2
-    kill -0 "$GAME_PID" 2>/dev/null || fail "$label: the game died"
-    quit_game
-    wait_for_exit 5 || fail "$label: no exit"
-    [ "$EXIT_STATUS" -eq 0 ] || fail "$label: exit status $EXIT_STATUS"
-    local actual
-    actual=$(grep '^Texture: ' "$log")
-    [ "$actual" = "$expected" ] || fail "$label: texture lines were:
-$actual
-expected:
-$expected"
+    quit_and_expect_texture_lines "$label" "$expected"
     echo "ok: $label"
 }
 

@@ -43,16 +43,7 @@ run_case() {
     local waited=$((($(date +%s%N) - began) / 1000000))
     [ "$waited" -le 5000 ] || fail "$label: the window took $waited ms"
     sleep 0.3
-    kill -0 "$GAME_PID" 2>/dev/null || fail "$label: the game died"
-    quit_game
-    wait_for_exit 5 || fail "$label: Escape did not end the game"
-    [ "$EXIT_STATUS" -eq 0 ] || fail "$label: exit status $EXIT_STATUS"
-    local actual
-    actual=$(grep '^Texture: ' "$log")
-    [ "$actual" = "$expected" ] || fail "$label: texture lines were:
-$actual
-expected:
-$expected"
+    quit_and_expect_texture_lines "$label" "$expected"
     echo "ok: $label (window after $waited ms)"
 }
 
