@@ -7,11 +7,11 @@
 #include "app/Input.h"
 #include "game/Player.h"
 #include "render/Camera.h"
+#include "texgen/ImageWriter.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <GL/glu.h>
-#include <IL/il.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -150,21 +150,6 @@ std::vector<unsigned char> reduce(const std::vector<float>& master, int side)
     }
     return icon;
 }
-
-bool writePng(const std::string& path, std::vector<unsigned char>& pixels, int side)
-{
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    bool ok = ilTexImage(side, side, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels.data());
-    if (ok) {
-        ilRegisterOrigin(IL_ORIGIN_UPPER_LEFT);
-        ilEnable(IL_FILE_OVERWRITE);
-        ok = ilSaveImage(path.c_str());
-    }
-    ilDeleteImages(1, &image);
-    return ok;
-}
 }
 
 int main(int argc, char** argv)
@@ -207,11 +192,13 @@ int main(int argc, char** argv)
     const std::vector<unsigned char> overWhite = renderOver(ship, 1.0f);
     const std::vector<float> master = unblend(overBlack, overWhite);
 
+    const ImageWriter writer;
     for (int side : iconSides) {
-        std::vector<unsigned char> icon = reduce(master, side);
+        const std::vector<unsigned char> icon = reduce(master, side);
         const std::string path = outDir + "/zarvy-" + std::to_string(side) + ".png";
-        if (!writePng(path, icon, side)) {
-            fprintf(stderr, "zarvy-icongen: could not write %s\n", path.c_str());
+        std::string error;
+        if (!writer.write(path, icon, side, side, true, error)) {
+            fprintf(stderr, "zarvy-icongen: could not write %s: %s\n", path.c_str(), error.c_str());
             return 1;
         }
     }
