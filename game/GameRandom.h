@@ -1,16 +1,18 @@
 #ifndef ZARVY_GAME_GAMERANDOM_H
 #define ZARVY_GAME_GAMERANDOM_H
 
-#include <cstdlib>
+// The game's one source of random draws. Each draw takes a value in 0 to
+// 32767, as the scene's numbers were tuned for, and each call is exactly one
+// draw of the C library's generator as glibc makes it, so the order of calls
+// fixes the scene a seed gives, and a seed gives the same scene on every
+// platform. On Linux this is glibc's own rand(), of which only the low 15
+// bits are used; elsewhere the same sequence is computed by RandomSequence.
 
-// The game's random draws take values in 0 to 32767, as the scene's numbers
-// were tuned for. glibc's rand() reaches 2^31 - 1, so only its low 15 bits
-// are used (the rock meshes reduce their draws the same way). Each call is
-// exactly one rand() draw, so the order of calls fixes the scene a seed gives.
-inline int randomDraw()
-{
-    return rand() % 32768;
-}
+// Starts the sequence that `seed` selects, as srand() does.
+void seedRandom(unsigned int seed);
+
+// The next draw, in 0 to 32767.
+int randomDraw();
 
 // One draw as a value in [0, 1].
 inline double randomUnit()

@@ -1,5 +1,6 @@
 #include "scene/Stone.h"
 
+#include "game/GameRandom.h"
 #include "render/VertexBufferObject.h"
 
 #include <GL/glew.h>
@@ -94,12 +95,11 @@ int ringVertex(int ring, int k)
     return 1 + segmentCount * (ring - 1) + k % segmentCount;
 }
 
-// One rand() draw as u in [0, 1]. The rock's shape takes draws in 0 to
-// 32767; glibc's rand() reaches 2^31 - 1, so only the low 15 bits are used,
-// which keeps every vertex between size * (1 - roughness) and size.
+// One draw as u in [0, 1], which keeps every vertex between
+// size * (1 - roughness) and size.
 double unitRandom()
 {
-    return (rand() % 32768) / 32767.0;
+    return randomUnit();
 }
 
 // Writes the rounded-sphere base positions and normals.

@@ -2,6 +2,7 @@
 
 #include "app/Game.h"
 #include "app/Input.h"
+#include "game/GameRandom.h"
 #include "game/GameTestSupport.h"
 #include "math/AABoundBox.h"
 #include "render/Camera.h"
@@ -374,7 +375,7 @@ TEST_F(GameStep, OnlyRocksStrictlyBetweenDepthMinusTwentyAndZeroAreTested)
 
     // A rock big enough to reach the ship from in front of depth 0, in a
     // box whose near face lies beyond it so it does not wrap.
-    srand(5);
+    seedRandom(5);
     AsteroidsField big(Vec3f(0.0f, 0.0f, -240.0f), 100.0f, 100.0f, 500.0f, 1, 1, 20.0f, 20.0f,
                        &material, nullptr, &camera);
     isolate(&big);

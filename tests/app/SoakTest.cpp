@@ -7,6 +7,7 @@
 #include "app/Input.h"
 #include "game/Asteroid.h"
 #include "game/AsteroidsField.h"
+#include "game/GameRandom.h"
 #include "game/Player.h"
 #include "math/AABoundBox.h"
 
@@ -38,7 +39,7 @@ bool finite(const Vec3f& v)
 TEST_F(GlTest, SoakOfAHundredThousandTicksUnderAKeyStormStaysSound)
 {
     input = new Input();
-    srand(2024);
+    seedRandom(2024);
     createScene();
 
     // The collision lines would fill the log; the soak checks state instead.

@@ -1,6 +1,7 @@
 #include "GameTestSupport.h"
 
 #include "game/Asteroid.h"
+#include "game/GameRandom.h"
 #include "math/BoundingSphere.h"
 #include "render/Material.h"
 #include "render/TextureObject.h"
@@ -23,7 +24,7 @@ Asteroid meshless(float scale, Vec3f position)
 
 TEST(AsteroidSpin, AngleIsWholeDegreesSpinInRangeAxisUnit)
 {
-    srand(1234);
+    seedRandom(1234);
     for (int i = 0; i < 200; ++i) {
         Asteroid a(1.0f, Vec3f(0.0f, 0.0f, 0.0f), nullptr, nullptr, nullptr, true);
         const float angle = a.getAngle();
@@ -40,13 +41,13 @@ TEST(AsteroidSpin, AngleIsWholeDegreesSpinInRangeAxisUnit)
 // draws with the first as z, then the angle, then the spin.
 TEST(AsteroidSpin, DrawsAxisAngleAndSpinInThatOrder)
 {
-    srand(77);
-    const int r1 = rand() % 32768;
-    const int r2 = rand() % 32768;
-    const int r3 = rand() % 32768;
-    const int r4 = rand() % 32768;
-    const int r5 = rand() % 32768;
-    srand(77);
+    seedRandom(77);
+    const int r1 = randomDraw();
+    const int r2 = randomDraw();
+    const int r3 = randomDraw();
+    const int r4 = randomDraw();
+    const int r5 = randomDraw();
+    seedRandom(77);
     Asteroid a = meshless(2.0f, Vec3f(1.0f, 2.0f, 3.0f));
 
     Vec3f axis(r3 - 16383.0f, r2 - 16383.0f, r1 - 16383.0f);
@@ -105,7 +106,7 @@ TEST(AsteroidMotion, SetDirectionStoresUnitLength)
 
 TEST_F(GlTest, InactiveAsteroidBindsAppliesAndDrawsNothing)
 {
-    srand(5);
+    seedRandom(5);
     Stone stone(1.0f, 0.3f, Vec3f(1.0f, 1.0f, 1.0f));
     TextureObject texture("Textures/asteroid_v8.jpg");
     Material material(Vec4f(0.7f, 0.55f, 0.4f, 1.0f), Vec4f(0.9f, 0.6f, 0.5f, 1.0f),

@@ -1,5 +1,6 @@
 #include "GameTestSupport.h"
 
+#include "game/GameRandom.h"
 #include "math/AABoundBox.h"
 #include "math/BoundingSphere.h"
 #include "render/Billboard.h"
@@ -96,7 +97,7 @@ TEST_F(FieldTest, TooCrowdedBoxGivesUpAndReportsOnce)
     // A one-unit box cannot hold even one asteroid apart from the others,
     // which all start at its centre.
     testing::internal::CaptureStderr();
-    srand(3);
+    seedRandom(3);
     AsteroidsField crowded(Vec3f(0.0f, 0.0f, 0.0f), 1.0f, 1.0f, 1.0f, 2, 1, 2.0f, 2.0f,
                            &material, nullptr, &camera);
     const std::string errors = testing::internal::GetCapturedStderr();
@@ -177,7 +178,7 @@ TEST_F(FieldTest, CommonDriftAddsToOwnDriftAndSpinGoesOn)
 TEST_F(FieldTest, PoolAsteroidsPastDepthZeroSwitchOff)
 {
     // A box reaching to z = 250, so nothing wraps before depth 0 is passed.
-    srand(8);
+    seedRandom(8);
     AsteroidsField deep(Vec3f(0.0f, 0.0f, 0.0f), 100.0f, 100.0f, 500.0f, 20, 2, 10.0f, 2.0f,
                         &material, nullptr, &camera);
     isolate(&deep);

@@ -1,5 +1,6 @@
 #include "GameTestSupport.h"
 
+#include "game/GameRandom.h"
 #include "math/AABoundBox.h"
 #include "math/BoundingSphere.h"
 #include "render/Billboard.h"
@@ -96,21 +97,21 @@ TEST_F(FieldTest, FragmentCountFollowsTheDestroyedVolume)
         int fragments;
     } cases[] = {{1.5f, 3}, {2.0f, 4}, {2.5f, 4}, {10.0f, 12}};
     for (const auto& c : cases) {
-        srand(5);
+        seedRandom(5);
         std::vector<int> draws;
         for (int k = 0; k <= 4 * c.fragments; ++k) {
-            draws.push_back(rand());
+            draws.push_back(randomDraw());
         }
 
         isolate(field);
         Asteroid destroyed(c.scale, Vec3f(0.0f, 0.0f, -10.0f), nullptr, nullptr, nullptr, true);
-        srand(5);
+        seedRandom(5);
         field->spawnFragments(&destroyed);
         EXPECT_EQ(activeFragments(field), c.fragments) << "scale " << c.scale;
         for (int k = 0; k < c.fragments; ++k) {
             EXPECT_TRUE(field->getFragments()[k]->isActive()) << "scale " << c.scale << ", pool member " << k;
         }
-        EXPECT_EQ(rand(), draws.back()) << "scale " << c.scale;
+        EXPECT_EQ(randomDraw(), draws.back()) << "scale " << c.scale;
     }
 }
 
@@ -118,12 +119,12 @@ TEST_F(FieldTest, FragmentsStartTenUnitsFartherAndFlyOutward)
 {
     isolate(field);
     Asteroid destroyed(2.0f, Vec3f(3.0f, 4.0f, -10.0f), nullptr, nullptr, nullptr, true);
-    srand(9);
-    const double a = (rand() % 32768) / 32767.0;
-    const double b = (rand() % 32768) / 32767.0;
-    const double c = (rand() % 32768) / 32767.0;
-    const double u = (rand() % 32768) / 32767.0;
-    srand(9);
+    seedRandom(9);
+    const double a = randomUnit();
+    const double b = randomUnit();
+    const double c = randomUnit();
+    const double u = randomUnit();
+    seedRandom(9);
     field->spawnFragments(&destroyed);
 
     // The first draw offsets z, the third x; the fourth gives the speed.

@@ -4,6 +4,7 @@
 #include "app/Input.h"
 #include "game/Asteroid.h"
 #include "game/AsteroidsField.h"
+#include "game/GameRandom.h"
 #include "game/Player.h"
 #include "render/Camera.h"
 #include "render/Material.h"
@@ -58,7 +59,7 @@ protected:
 
     AsteroidsField* build(float minScale, float maxScale, unsigned seed = 42)
     {
-        srand(seed);
+        seedRandom(seed);
         return new AsteroidsField(Vec3f(0.0f, 0.0f, -250.0f), 100.0f, 100.0f, 500.0f, 250, 20,
                                   maxScale, minScale, &material, nullptr, &camera);
     }

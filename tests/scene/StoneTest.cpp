@@ -1,5 +1,6 @@
 #include "support/GlTest.h"
 
+#include "game/GameRandom.h"
 #include "scene/Stone.h"
 
 #include <algorithm>
@@ -120,7 +121,7 @@ TEST_F(GlTest, StoneWithoutRoughnessIsTheRoundSphereOfItsSize)
 
 TEST_F(GlTest, StoneWithTheFieldsValuesStaysBetween07And1)
 {
-    srand(1234);
+    seedRandom(1234);
     const StoneData d = buildStone(1.0f, 0.3f);
     ASSERT_EQ(d.bufferSize, 15840);
     double nearest = 2.0;
@@ -142,18 +143,18 @@ TEST_F(GlTest, StoneWithTheFieldsValuesStaysBetween07And1)
 TEST_F(GlTest, StoneTakesOneDrawPerBaseVertexInOrder)
 {
     // The draws as the stone turns them into its pull factors.
-    srand(99);
+    seedRandom(99);
     std::vector<double> pulls;
     for (int i = 0; i < 62; ++i) {
-        pulls.push_back(2.0f * (1.0 - 0.3f * ((rand() % 32768) / 32767.0)));
+        pulls.push_back(2.0f * (1.0 - 0.3f * (randomUnit())));
     }
-    const int drawAfterStone = rand();
+    const int drawAfterStone = randomDraw();
 
-    srand(99);
+    seedRandom(99);
     const StoneData d = buildStone(2.0f, 0.3f);
     ASSERT_EQ(d.bufferSize, 15840);
     // Exactly 62 draws were taken.
-    EXPECT_EQ(rand(), drawAfterStone);
+    EXPECT_EQ(randomDraw(), drawAfterStone);
 
     // Base vertex 0 is the top pole, 1 + 12 (ring - 1) + k the ring
     // vertices, 61 the bottom pole. Each is its base position times its pull
@@ -184,7 +185,7 @@ TEST_F(GlTest, StoneTakesOneDrawPerBaseVertexInOrder)
 TEST_F(GlTest, StoneNormalsAreTheTablesWhateverThePerturbation)
 {
     const StoneData round = buildStone(1.0f, 0.0f);
-    srand(4321);
+    seedRandom(4321);
     const StoneData rough = buildStone(1.0f, 0.3f);
     ASSERT_EQ(round.bufferSize, 15840);
     ASSERT_EQ(rough.bufferSize, 15840);
@@ -211,10 +212,10 @@ TEST_F(GlTest, StoneNormalsAreTheTablesWhateverThePerturbation)
 
 TEST_F(GlTest, StonesBuiltOneAfterTheOtherDiffer)
 {
-    srand(7);
+    seedRandom(7);
     const StoneData first = buildStone(1.0f, 0.3f);
     const StoneData second = buildStone(1.0f, 0.3f);
-    srand(7);
+    seedRandom(7);
     const StoneData again = buildStone(1.0f, 0.3f);
     ASSERT_EQ(first.bufferSize, 15840);
     EXPECT_NE(first.positions, second.positions);

@@ -8,6 +8,7 @@
 #include "app/Game.h"
 #include "app/Input.h"
 #include "game/AsteroidsField.h"
+#include "game/GameRandom.h"
 #include "game/Player.h"
 #include "render/Camera.h"
 #include "render/Material.h"
@@ -58,7 +59,7 @@ void holdKeysFor(Input& keys, int64_t tick)
 void runFieldTicks(benchmark::State& state, int asteroidCount, float maxScale, float minScale)
 {
     openContext();
-    srand(12345);
+    seedRandom(12345);
     Input keys;
     Camera view(0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 1.0f, 0.0f);
     Material rock(Vec4f(0.7f, 0.55f, 0.4f, 1.0f), Vec4f(8.0f, 0.6f, 0.5f, 1.0f),
@@ -87,7 +88,7 @@ void BM_GameTickStep(benchmark::State& state)
     openContext();
     if (camera == nullptr) {
         input = new Input();
-        srand(12345);
+        seedRandom(12345);
         createScene();
     }
     int64_t tick = 0;
@@ -109,7 +110,7 @@ void BM_FieldConstruction(benchmark::State& state)
                   Vec4f(0.2f, 0.2f, 0.2f, 1.0f), 64.0f);
     unsigned int seed = 1;
     for (auto _ : state) {
-        srand(seed++);
+        seedRandom(seed++);
         // The field never frees its asteroids (they live for the whole run),
         // so this measures construction and leaks by design; keep it short.
         AsteroidsField field(Vec3f(0.0f, 0.0f, -250.0f), 100.0f, 100.0f, 500.0f, 250, 20, 10.0f, 2.0f,
