@@ -1,5 +1,7 @@
+#include "app/ConsoleOutput.h"
 #include "app/Game.h"
 #include "app/Input.h"
+#include "game/GameRandom.h"
 
 #include <GL/freeglut.h>
 #include <cstdint>
@@ -9,13 +11,12 @@
 
 int main(int argc, char** argv)
 {
-    // Console lines reach their stream at once, even into a pipe or a file.
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    prepareConsoleOutput();
 
     input = new Input();
     openWindow(&argc, argv);
     initialiseGraphics();
-    srand(static_cast<uint32_t>(time(nullptr)));
+    seedRandom(static_cast<uint32_t>(time(nullptr)));
     createScene();
     glutTimerFunc(20, timer, 1);
     glutMainLoop();

@@ -1,16 +1,13 @@
 #include "render/TextureObject.h"
 
 #include "render/ImageFileCheck.h"
+#include "render/RegularFile.h"
 
 #include <GL/gl.h>
 #include <IL/il.h>
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -37,40 +34,6 @@ std::string withForwardSlashes(std::string path)
 {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
-}
-
-// The whole file, or false if it is not a regular file of at most
-// largestFileBytes or cannot be read. Opening without blocking and looking at
-// the file's type before reading a byte keeps a FIFO, a device or a socket
-// from stalling the game or feeding it without end.
-bool readFile(const std::string& path, std::vector<unsigned char>& bytes)
-{
-    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (file < 0) {
-        return false;
-    }
-    struct stat status = {};
-    bool ok = fstat(file, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= largestFileBytes;
-    if (ok) {
-        // A file that shrinks meanwhile is read as far as it goes; one that
-        // grows is read up to its size when it was opened.
-        bytes.resize(static_cast<size_t>(status.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t count = read(file, bytes.data() + got, bytes.size() - got);
-            if (count < 0 && errno == EINTR) {
-                continue;
-            }
-            if (count <= 0) {
-                ok = count == 0;
-                break;
-            }
-            got += static_cast<size_t>(count);
-        }
-        bytes.resize(got);
-    }
-    close(file);
-    return ok;
 }
 
 // The DevIL loader for bytes that passed the structure and size check,
@@ -100,7 +63,7 @@ TextureObject::TextureObject(std::string path)
     // DevIL decodes exactly the bytes that were checked, so the file cannot
     // change between the check and the load.
     std::vector<unsigned char> bytes;
-    const bool readable = readFile(withForwardSlashes(path), bytes);
+    const bool readable = readRegularFile(withForwardSlashes(path), largestFileBytes, bytes);
     const ILenum loader = readable ? loaderFor(bytes) : IL_TYPE_UNKNOWN;
     const bool loaded = loader != IL_TYPE_UNKNOWN &&
                         ilLoadL(loader, bytes.data(), static_cast<ILuint>(bytes.size()));

@@ -4,9 +4,11 @@
 // first frame swapped, the cost of each pass of the picture, and the peak
 // resident memory. Run it under an X server (Xvfb will do).
 
+#include "app/ConsoleOutput.h"
 #include "app/Game.h"
 #include "app/Input.h"
 #include "game/AsteroidsField.h"
+#include "game/GameRandom.h"
 #include "game/Player.h"
 #include "render/Camera.h"
 #include "render/Material.h"
@@ -155,7 +157,7 @@ void timePasses(int frames)
 
 int main(int argc, char** argv)
 {
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    prepareConsoleOutput();
     int frames = 300;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--frames") == 0 && i + 1 < argc) {
@@ -176,7 +178,7 @@ int main(int argc, char** argv)
     char* glutArgv[] = {name, nullptr};
     openWindow(&glutArgc, glutArgv, "Zarvy framebench");
     initialiseGraphics();
-    srand(7);
+    seedRandom(7);
     createScene();
     reshape(800, 600);
     display();

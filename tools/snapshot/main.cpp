@@ -4,8 +4,10 @@
 
 #include "KeyScript.h"
 
+#include "app/ConsoleOutput.h"
 #include "app/Game.h"
 #include "app/Input.h"
+#include "game/GameRandom.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -79,7 +81,7 @@ bool writePng(const std::string& path)
 
 int main(int argc, char** argv)
 {
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    prepareConsoleOutput();
     long long seed = 1;
     long long ticks = 0;
     std::string script;
@@ -132,7 +134,7 @@ int main(int argc, char** argv)
     char* glutArgv[] = {name, nullptr};
     openWindow(&glutArgc, glutArgv, "Zarvy snapshot");
     initialiseGraphics();
-    srand(static_cast<unsigned int>(seed));
+    seedRandom(static_cast<unsigned int>(seed));
     createScene();
     reshape(width, height);
 
