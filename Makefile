@@ -5,7 +5,7 @@ JOBS ?= 2
 PREFIX ?= /usr/local
 CMAKE_BUILD = cmake --build $(BUILD) -j$(JOBS)
 
-.PHONY: all configure build run test goldens install package clean
+.PHONY: all configure build run test goldens install package windows clean
 
 all: build
 
@@ -39,5 +39,9 @@ install: build
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
+# Builds build-windows/zarvy-<version>-win64.zip with mingw-w64.
+windows:
+	@scripts/build-windows.sh
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)*.log
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)*.log build-windows

@@ -2,6 +2,7 @@
 // releases, checking after every tick that the scene stays sound.
 
 #include "support/GlTest.h"
+#include "support/ProcessProbe.h"
 
 #include "app/Game.h"
 #include "app/Input.h"
@@ -14,22 +15,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
+#include <memory>
 #include <random>
-#include <unistd.h>
 #include <unordered_map>
 
 namespace {
-long residentKilobytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 bool finite(const Vec3f& v)
 {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
@@ -43,13 +33,8 @@ TEST_F(GlTest, SoakOfAHundredThousandTicksUnderAKeyStormStaysSound)
     createScene();
 
     // The collision lines would fill the log; the soak checks state instead.
-    fflush(stdout);
-    const int savedStdout = dup(STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    ASSERT_GE(savedStdout, 0);
-    ASSERT_GE(devNull, 0);
-    dup2(devNull, STDOUT_FILENO);
-    close(devNull);
+    auto silenced = std::make_unique<SilencedStdout>();
+    ASSERT_TRUE(silenced->isSilenced());
 
     const unsigned char keys[] = {'w', 's', 'a', 'd', 'r', 'f', '-', '.', ' ',
                                   'q', 'e', 't', 'g', '2', '3'};
@@ -123,9 +108,7 @@ TEST_F(GlTest, SoakOfAHundredThousandTicksUnderAKeyStormStaysSound)
             residentAt10000 = residentKilobytes();
         }
     }
-    fflush(stdout);
-    dup2(savedStdout, STDOUT_FILENO);
-    close(savedStdout);
+    silenced.reset();
 
     // The storm flies into the field: the run must have exercised collisions.
     EXPECT_GT(hits, 0);

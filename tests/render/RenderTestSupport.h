@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,11 +28,15 @@ class ScratchFolder {
 public:
     ScratchFolder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarvy-render-XXXXXX").string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        if (mkdtemp(name.data()) != nullptr) {
-            folder = name.data();
+        // create_directory is false when the name is taken: try another.
+        std::random_device entropy;
+        for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+            const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                                    ("zarvy-render-" + std::to_string(entropy()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                folder = candidate.generic_string();
+            }
         }
     }
     ~ScratchFolder()

@@ -1,155 +1,13 @@
-#include "RenderTestSupport.h"
+#include "TextureTestSupport.h"
 
 #include "render/TextureObject.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdint>
-#include <cstdlib>
+#include <filesystem>
 #include <string>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-#include <utility>
 #include <vector>
 
-using rendertest::RenderTest;
-using rendertest::scratch;
-
-namespace {
-using Bytes = std::vector<unsigned char>;
-
-class TextureObjectTest : public RenderTest {
-protected:
-    static GLint boundTexture()
-    {
-        GLint name = -1;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
-        return name;
-    }
-
-    static GLint level0(GLenum what)
-    {
-        GLint value = -1;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, what, &value);
-        return value;
-    }
-
-    // True if no texture name was handed out between two probes: GL hands
-    // out names in rising order, so the second probe follows the first.
-    static GLuint textureProbe()
-    {
-        GLuint name = 0;
-        glGenTextures(1, &name);
-        return name;
-    }
-    static bool noTextureNamedSince(GLuint probe)
-    {
-        const GLuint next = textureProbe();
-        glDeleteTextures(1, &probe);
-        glDeleteTextures(1, &next);
-        return next == probe + 1;
-    }
-
-    // Likewise the name ilGenImages hands out next.
-    static ILuint nextImageName()
-    {
-        ILuint name = 0;
-        ilGenImages(1, &name);
-        ilDeleteImages(1, &name);
-        return name;
-    }
-
-    // Loads `path` and confirms it failed the way a missing file fails: the
-    // one message line, no GL texture, no DevIL image left, the binding
-    // untouched. The guard turns a hanging load into a failed run.
-    static testing::AssertionResult failsToLoad(const std::string& path)
-    {
-        const GLuint probe = textureProbe();
-        const ILuint nextImage = nextImageName();
-        const GLint bindingBefore = boundTexture();
-        bool loaded = true;
-        testing::internal::CaptureStdout();
-        const auto begin = std::chrono::steady_clock::now();
-        {
-            const rendertest::HangGuard guard("loading " + path, 20);
-            const TextureObject texture(path);
-            loaded = texture.isLoaded();
-        }
-        const auto took = std::chrono::steady_clock::now() - begin;
-        const std::string output = testing::internal::GetCapturedStdout();
-
-        if (output != "Texture: " + path + " not loaded.\n") {
-            return testing::AssertionFailure() << "printed \"" << output << "\"";
-        }
-        if (loaded || !noTextureNamedSince(probe) || boundTexture() != bindingBefore) {
-            return testing::AssertionFailure() << "a texture was created";
-        }
-        if (ilIsImage(nextImage)) {
-            return testing::AssertionFailure() << "the DevIL image was kept";
-        }
-        if (took > std::chrono::seconds(5)) {
-            return testing::AssertionFailure() << "the load nearly hung";
-        }
-        return testing::AssertionSuccess();
-    }
-
-    // An 8 by 8 picture with a different colour in every pixel.
-    static Bytes pattern(int channels)
-    {
-        Bytes pixels;
-        for (int i = 0; i < 64; ++i) {
-            pixels.push_back(static_cast<unsigned char>(i * 4));
-            pixels.push_back(static_cast<unsigned char>(255 - i * 4));
-            pixels.push_back(static_cast<unsigned char>((i * 37) % 256));
-            if (channels == 4) {
-                pixels.push_back(static_cast<unsigned char>(128 + i));
-            }
-        }
-        return pixels;
-    }
-
-    static std::string smallPng()
-    {
-        const std::string path = scratch().path("small.png");
-        EXPECT_TRUE(rendertest::writeImage(path, 8, 8, 4, pattern(4)));
-        return path;
-    }
-
-    static std::string smallJpeg()
-    {
-        const std::string path = scratch().path("small.jpg");
-        EXPECT_TRUE(rendertest::writeImage(path, 8, 8, 3, pattern(3)));
-        return path;
-    }
-};
-
-void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        bytes[at + i] = static_cast<unsigned char>(value >> (8 * (count - 1 - i)));
-    }
-}
-
-// The length of the JPEG segment whose length field is at `at`.
-size_t bigEndianLength(const Bytes& bytes, size_t at)
-{
-    return (static_cast<size_t>(bytes[at]) << 8) | bytes[at + 1];
-}
-
-uint32_t crc32(const unsigned char* data, size_t size)
-{
-    uint32_t crc = 0xffffffffu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-}
+using namespace texturetest;
 
 TEST_F(TextureObjectTest, JpegBecomesAnRgbaTextureOfItsOwnSize)
 {
@@ -358,132 +216,6 @@ TEST_F(TextureObjectTest, TheGameImagesLoadSilently)
     }
 }
 
-namespace {
-// Runs ImageMagick's convert with `arguments`; true if it succeeded.
-bool convert(const std::string& arguments)
-{
-    return std::system(("convert " + arguments + " 2> /dev/null").c_str()) == 0;
-}
-
-// The RGBA texels of level 0 of the texture `path` becomes, empty if it
-// did not load.
-Bytes texelsOf(const std::string& path)
-{
-    testing::internal::CaptureStdout();
-    const TextureObject texture(path);
-    testing::internal::GetCapturedStdout();
-    if (!texture.isLoaded()) {
-        return {};
-    }
-    GLint width = 0;
-    GLint height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    Bytes texels(static_cast<size_t>(width) * height * 4, 0);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
-
-// `bytes` with `inserted` put in at `at`.
-Bytes insertedAt(Bytes bytes, size_t at, const Bytes& inserted)
-{
-    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
-    return bytes;
-}
-
-void writeAll(const std::string& path, const Bytes& bytes)
-{
-    rendertest::writeBytes(path, bytes, bytes.size());
-}
-
-void appendBigEndian(Bytes& out, uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<unsigned char>(value >> shift));
-    }
-}
-
-void appendPngChunk(Bytes& out, const char* type, const Bytes& data)
-{
-    appendBigEndian(out, static_cast<uint32_t>(data.size()));
-    const size_t typeStart = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    appendBigEndian(out, crc32(out.data() + typeStart, out.size() - typeStart));
-}
-
-// An 8-bit grey PNG of one shade, its rows stored without compression.
-Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
-{
-    Bytes rows;
-    for (uint32_t row = 0; row < height; ++row) {
-        rows.push_back(0);
-        rows.insert(rows.end(), width, shade);
-    }
-    Bytes stream = {0x78, 0x01};
-    for (size_t at = 0; at < rows.size(); at += 65535) {
-        const size_t count = std::min<size_t>(65535, rows.size() - at);
-        stream.push_back(at + count == rows.size() ? 1 : 0);
-        stream.insert(stream.end(), {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
-                                     static_cast<unsigned char>(~count), static_cast<unsigned char>(~count >> 8)});
-        stream.insert(stream.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
-                      rows.begin() + static_cast<std::ptrdiff_t>(at + count));
-    }
-    uint32_t low = 1;
-    uint32_t high = 0;
-    for (unsigned char byte : rows) {
-        low = (low + byte) % 65521;
-        high = (high + low) % 65521;
-    }
-    appendBigEndian(stream, (high << 16) | low);
-
-    Bytes header;
-    appendBigEndian(header, width);
-    appendBigEndian(header, height);
-    header.insert(header.end(), {8, 0, 0, 0, 0});
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
-    appendPngChunk(png, "IHDR", header);
-    appendPngChunk(png, "IDAT", stream);
-    appendPngChunk(png, "IEND", {});
-    return png;
-}
-}
-
-TEST_F(TextureObjectTest, OnlyRegularFilesAreRead)
-{
-    const std::string fifo = scratch().path("fifo.png");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_TRUE(failsToLoad(fifo));
-
-    for (const char* device : {"/dev/zero", "/dev/urandom"}) {
-        const std::string link = scratch().path(std::string("device") + (device + 5) + ".jpg");
-        ASSERT_EQ(symlink(device, link.c_str()), 0);
-        EXPECT_TRUE(failsToLoad(link)) << device;
-    }
-
-    const std::string socketPath = scratch().path("socket.png");
-    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", socketPath.c_str());
-    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
-    EXPECT_TRUE(failsToLoad(socketPath));
-    close(listener);
-
-    // A sparse file far over the size limit is refused without being read.
-    const std::string sparse = scratch().path("sparse.png");
-    writeAll(sparse, rendertest::readBytes(smallPng()));
-    ASSERT_EQ(truncate(sparse.c_str(), off_t(1500) << 20), 0);
-    EXPECT_TRUE(failsToLoad(sparse));
-
-    // Bytes after the end of a picture are not looked at, up to 32 MB in all.
-    ASSERT_EQ(truncate(sparse.c_str(), off_t(32) << 20), 0);
-    EXPECT_EQ(texelsOf(sparse), texelsOf(smallPng()));
-    ASSERT_EQ(truncate(sparse.c_str(), (off_t(32) << 20) + 1), 0);
-    EXPECT_TRUE(failsToLoad(sparse));
-}
-
 TEST_F(TextureObjectTest, HeadersClaimingMoreThanTheirDataFail)
 {
     // The frame header of a 16 by 16 JPEG patched to claim 4096 by 4096,
@@ -508,67 +240,6 @@ TEST_F(TextureObjectTest, HeadersClaimingMoreThanTheirDataFail)
     setBigEndian(png, 29, crc32(png.data() + 12, 17), 4);
     writeAll(scratch().path("claims.png"), png);
     EXPECT_TRUE(failsToLoad(scratch().path("claims.png")));
-}
-
-TEST_F(TextureObjectTest, CmykJpegIsRefusedRatherThanDrawnInverted)
-{
-    const std::string cmyk = scratch().path("cmyk.jpg");
-    ASSERT_TRUE(convert("-size 16x16 xc:'rgb(200,100,50)' -colorspace CMYK " + cmyk));
-    EXPECT_TRUE(failsToLoad(cmyk));
-}
-
-TEST_F(TextureObjectTest, KindsOfImageThatLoadKeepTheirPixels)
-{
-    // An opaque 8 by 8 source with 64 colours, its grey version, a JPEG of it.
-    const std::string source = scratch().path("source.png");
-    ASSERT_TRUE(rendertest::writeImage(source, 8, 8, 3, pattern(3)));
-    const std::string rgba = smallPng();
-    const std::string grey = scratch().path("grey-rgb.png");
-    ASSERT_TRUE(convert(source + " -colorspace Gray PNG24:" + grey));
-    const std::string jpeg = scratch().path("base.jpg");
-    ASSERT_TRUE(convert(source + " -quality 90 " + jpeg));
-
-    struct Kind {
-        std::string name;
-        std::string sameAs;
-        std::string arguments;
-    };
-    const std::vector<Kind> kinds = {
-        {"grey.png", grey, grey + " -type Grayscale PNG8:"},
-        {"palette.png", source, source + " PNG8:"},
-        {"deep.png", rgba, rgba + " PNG64:"},
-        {"interlaced.png", rgba, rgba + " -interlace PNG PNG32:"},
-        {"progressive.jpg", jpeg, source + " -quality 90 -interlace JPEG "},
-    };
-    const Bytes reference = texelsOf(source);
-    ASSERT_EQ(reference.size(), 8u * 8u * 4u);
-    for (const Kind& kind : kinds) {
-        const std::string path = scratch().path(kind.name);
-        ASSERT_TRUE(convert(kind.arguments + path)) << kind.name;
-        const Bytes texels = texelsOf(path);
-        EXPECT_FALSE(texels.empty()) << kind.name;
-        EXPECT_EQ(texels, texelsOf(kind.sameAs)) << kind.name;
-    }
-
-    // Segments the decoder skips: EXIF, an ICC profile, stray and fill bytes
-    // between segments; and bytes after the end of either format.
-    const Bytes plain = rendertest::readBytes(jpeg);
-    const Bytes exif = {0xff, 0xe1, 0x00, 0x10, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8};
-    const Bytes icc = {0xff, 0xe2, 0x00, 0x10, 'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
-    const Bytes stray = {0x00, 0x00, 0xff, 0xff};
-    const Bytes after = {'t', 'r', 'a', 'i', 'l', 0xff, 0xd8, 0xff};
-    const std::vector<std::pair<std::string, Bytes>> edited = {
-        {"exif-icc.jpg", insertedAt(insertedAt(plain, 2, icc), 2, exif)},
-        {"stray.jpg", insertedAt(plain, 4 + bigEndianLength(plain, 4), stray)},
-        {"after.jpg", insertedAt(plain, plain.size(), after)},
-    };
-    for (const auto& file : edited) {
-        writeAll(scratch().path(file.first), file.second);
-        EXPECT_EQ(texelsOf(scratch().path(file.first)), texelsOf(jpeg)) << file.first;
-    }
-    const Bytes png = rendertest::readBytes(rgba);
-    writeAll(scratch().path("after.png"), insertedAt(png, png.size(), after));
-    EXPECT_EQ(texelsOf(scratch().path("after.png")), texelsOf(rgba));
 }
 
 TEST_F(TextureObjectTest, PicturesWithinTheLimitsLoadAndNoOthers)
@@ -596,29 +267,21 @@ TEST_F(TextureObjectTest, PicturesWithinTheLimitsLoadAndNoOthers)
     const std::string tooMany = scratch().path("too-many.png");
     writeAll(tooMany, greyPng(4096, 4097, 77));
     EXPECT_TRUE(failsToLoad(tooMany));
+}
 
-    // At most 100 scans: the last scan of a progressive JPEG repeated.
-    const std::string progressive = scratch().path("progressive.jpg");
-    ASSERT_TRUE(convert("-size 64x64 gradient:red-blue -interlace JPEG " + progressive));
-    const Bytes bytes = rendertest::readBytes(progressive);
-    size_t lastScan = 0;
-    int scans = 0;
-    for (size_t i = 2; i + 1 < bytes.size(); ++i) {
-        if (bytes[i] == 0xff && bytes[i + 1] == 0xda) {
-            lastScan = i;
-            ++scans;
-        }
-    }
-    ASSERT_GT(scans, 1);
-    const Bytes repeated(bytes.begin() + static_cast<std::ptrdiff_t>(lastScan), bytes.end() - 2);
-    Bytes hundred = bytes;
-    for (; scans < 100; ++scans) {
-        hundred = insertedAt(hundred, hundred.size() - 2, repeated);
-    }
-    writeAll(scratch().path("hundred.jpg"), hundred);
-    EXPECT_FALSE(texelsOf(scratch().path("hundred.jpg")).empty());
-    writeAll(scratch().path("more.jpg"), insertedAt(hundred, hundred.size() - 2, repeated));
-    EXPECT_TRUE(failsToLoad(scratch().path("more.jpg")));
+TEST_F(TextureObjectTest, FilesOverThirtyTwoMegabytesAreNotRead)
+{
+    // A sparse file far over the size limit is refused without being read.
+    const std::string sparse = scratch().path("sparse.png");
+    writeAll(sparse, rendertest::readBytes(smallPng()));
+    std::filesystem::resize_file(sparse, std::uintmax_t(1500) << 20);
+    EXPECT_TRUE(failsToLoad(sparse));
+
+    // Bytes after the end of a picture are not looked at, up to 32 MB in all.
+    std::filesystem::resize_file(sparse, std::uintmax_t(32) << 20);
+    EXPECT_EQ(texelsOf(sparse), texelsOf(smallPng()));
+    std::filesystem::resize_file(sparse, (std::uintmax_t(32) << 20) + 1);
+    EXPECT_TRUE(failsToLoad(sparse));
 }
 
 TEST_F(TextureObjectTest, UploadLeavesTheUnpackAlignmentAsItFoundIt)

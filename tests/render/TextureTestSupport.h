@@ -1,0 +1,240 @@
+#ifndef ZARVY_TESTS_RENDER_TEXTURETESTSUPPORT_H
+#define ZARVY_TESTS_RENDER_TEXTURETESTSUPPORT_H
+
+#include "RenderTestSupport.h"
+
+#include "render/TextureObject.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The fixture and the file makers of the texture tests: pictures written
+// through the image library, PNGs and JPEGs built or edited byte by byte.
+namespace texturetest {
+
+using rendertest::RenderTest;
+using rendertest::scratch;
+
+using Bytes = std::vector<unsigned char>;
+
+class TextureObjectTest : public RenderTest {
+protected:
+    static GLint boundTexture()
+    {
+        GLint name = -1;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+        return name;
+    }
+
+    static GLint level0(GLenum what)
+    {
+        GLint value = -1;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, what, &value);
+        return value;
+    }
+
+    // True if no texture name was handed out between two probes: GL hands
+    // out names in rising order, so the second probe follows the first.
+    static GLuint textureProbe()
+    {
+        GLuint name = 0;
+        glGenTextures(1, &name);
+        return name;
+    }
+    static bool noTextureNamedSince(GLuint probe)
+    {
+        const GLuint next = textureProbe();
+        glDeleteTextures(1, &probe);
+        glDeleteTextures(1, &next);
+        return next == probe + 1;
+    }
+
+    // Likewise the name ilGenImages hands out next.
+    static ILuint nextImageName()
+    {
+        ILuint name = 0;
+        ilGenImages(1, &name);
+        ilDeleteImages(1, &name);
+        return name;
+    }
+
+    // Loads `path` and confirms it failed the way a missing file fails: the
+    // one message line, no GL texture, no DevIL image left, the binding
+    // untouched. The guard turns a hanging load into a failed run.
+    static testing::AssertionResult failsToLoad(const std::string& path)
+    {
+        const GLuint probe = textureProbe();
+        const ILuint nextImage = nextImageName();
+        const GLint bindingBefore = boundTexture();
+        bool loaded = true;
+        testing::internal::CaptureStdout();
+        const auto begin = std::chrono::steady_clock::now();
+        {
+            const rendertest::HangGuard guard("loading " + path, 20);
+            const TextureObject texture(path);
+            loaded = texture.isLoaded();
+        }
+        const auto took = std::chrono::steady_clock::now() - begin;
+        const std::string output = testing::internal::GetCapturedStdout();
+
+        if (output != "Texture: " + path + " not loaded.\n") {
+            return testing::AssertionFailure() << "printed \"" << output << "\"";
+        }
+        if (loaded || !noTextureNamedSince(probe) || boundTexture() != bindingBefore) {
+            return testing::AssertionFailure() << "a texture was created";
+        }
+        if (ilIsImage(nextImage)) {
+            return testing::AssertionFailure() << "the DevIL image was kept";
+        }
+        if (took > std::chrono::seconds(5)) {
+            return testing::AssertionFailure() << "the load nearly hung";
+        }
+        return testing::AssertionSuccess();
+    }
+
+    // An 8 by 8 picture with a different colour in every pixel.
+    static Bytes pattern(int channels)
+    {
+        Bytes pixels;
+        for (int i = 0; i < 64; ++i) {
+            pixels.push_back(static_cast<unsigned char>(i * 4));
+            pixels.push_back(static_cast<unsigned char>(255 - i * 4));
+            pixels.push_back(static_cast<unsigned char>((i * 37) % 256));
+            if (channels == 4) {
+                pixels.push_back(static_cast<unsigned char>(128 + i));
+            }
+        }
+        return pixels;
+    }
+
+    static std::string smallPng()
+    {
+        const std::string path = scratch().path("small.png");
+        EXPECT_TRUE(rendertest::writeImage(path, 8, 8, 4, pattern(4)));
+        return path;
+    }
+
+    static std::string smallJpeg()
+    {
+        const std::string path = scratch().path("small.jpg");
+        EXPECT_TRUE(rendertest::writeImage(path, 8, 8, 3, pattern(3)));
+        return path;
+    }
+};
+
+inline void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        bytes[at + i] = static_cast<unsigned char>(value >> (8 * (count - 1 - i)));
+    }
+}
+
+// The length of the JPEG segment whose length field is at `at`.
+inline size_t bigEndianLength(const Bytes& bytes, size_t at)
+{
+    return (static_cast<size_t>(bytes[at]) << 8) | bytes[at + 1];
+}
+
+inline uint32_t crc32(const unsigned char* data, size_t size)
+{
+    uint32_t crc = 0xffffffffu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) {
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+        }
+    }
+    return ~crc;
+}
+
+// The RGBA texels of level 0 of the texture `path` becomes, empty if it
+// did not load.
+inline Bytes texelsOf(const std::string& path)
+{
+    testing::internal::CaptureStdout();
+    const TextureObject texture(path);
+    testing::internal::GetCapturedStdout();
+    if (!texture.isLoaded()) {
+        return {};
+    }
+    GLint width = 0;
+    GLint height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    Bytes texels(static_cast<size_t>(width) * height * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+}
+
+// `bytes` with `inserted` put in at `at`.
+inline Bytes insertedAt(Bytes bytes, size_t at, const Bytes& inserted)
+{
+    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+    return bytes;
+}
+
+inline void writeAll(const std::string& path, const Bytes& bytes)
+{
+    rendertest::writeBytes(path, bytes, bytes.size());
+}
+
+inline void appendBigEndian(Bytes& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<unsigned char>(value >> shift));
+    }
+}
+
+inline void appendPngChunk(Bytes& out, const char* type, const Bytes& data)
+{
+    appendBigEndian(out, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    appendBigEndian(out, crc32(out.data() + typeStart, out.size() - typeStart));
+}
+
+// An 8-bit grey PNG of one shade, its rows stored without compression.
+inline Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
+{
+    Bytes rows;
+    for (uint32_t row = 0; row < height; ++row) {
+        rows.push_back(0);
+        rows.insert(rows.end(), width, shade);
+    }
+    Bytes stream = {0x78, 0x01};
+    for (size_t at = 0; at < rows.size(); at += 65535) {
+        const size_t count = std::min<size_t>(65535, rows.size() - at);
+        stream.push_back(at + count == rows.size() ? 1 : 0);
+        stream.insert(stream.end(), {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
+                                     static_cast<unsigned char>(~count), static_cast<unsigned char>(~count >> 8)});
+        stream.insert(stream.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
+                      rows.begin() + static_cast<std::ptrdiff_t>(at + count));
+    }
+    uint32_t low = 1;
+    uint32_t high = 0;
+    for (unsigned char byte : rows) {
+        low = (low + byte) % 65521;
+        high = (high + low) % 65521;
+    }
+    appendBigEndian(stream, (high << 16) | low);
+
+    Bytes header;
+    appendBigEndian(header, width);
+    appendBigEndian(header, height);
+    header.insert(header.end(), {8, 0, 0, 0, 0});
+    Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
+    appendPngChunk(png, "IHDR", header);
+    appendPngChunk(png, "IDAT", stream);
+    appendPngChunk(png, "IEND", {});
+    return png;
+}
+}
+
+#endif
