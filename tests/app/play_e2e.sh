@@ -6,7 +6,9 @@
 # has the view (no collision tests run then).
 set -u
 build=${1:?usage: play_e2e.sh BUILD_DIR}
-ZARVY_BIN=$(cd "$build" && pwd)/zarvy
+# ZARVY_BIN may name another launcher of the game, such as the Windows
+# build's under Wine.
+ZARVY_BIN=${ZARVY_BIN:-$(cd "$build" && pwd)/zarvy}
 . "$(dirname "$0")/e2e_lib.sh"
 log=$(mktemp)
 trap 'rm -f "$log" "$log.err"' EXIT

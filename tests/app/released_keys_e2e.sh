@@ -7,7 +7,9 @@
 # engine flames, pale yellow in the band of rows it flies in.
 set -u
 build=${1:?usage: released_keys_e2e.sh BUILD_DIR}
-ZARVY_BIN=$(cd "$build" && pwd)/zarvy
+# ZARVY_BIN may name another launcher of the game, such as the Windows
+# build's under Wine.
+ZARVY_BIN=${ZARVY_BIN:-$(cd "$build" && pwd)/zarvy}
 . "$(dirname "$0")/e2e_lib.sh"
 work=$(mktemp -d)
 log="$work/log"

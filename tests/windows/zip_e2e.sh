@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Plays the zip as a Windows player gets it: unpacked into a folder whose
+# path has a space, zarvy.exe started there under Wine. The zip must hold
+# the game, its seven images, README.txt and every licence; the window must
+# open, the start-up lines be exactly those of the Linux build with no
+# "Texture:" line, a boosted flight must hit a rock followed by exactly one
+# hundred immunity lines from 99 down to 0, and Escape must end it with
+# status 0.
+set -u
+build=${1:?usage: zip_e2e.sh WINDOWS_BUILD_DIR}
+here=$(dirname "$0")
+ZARVY_BIN=""
+. "$here/../app/e2e_lib.sh"
+. "$here/wine_lib.sh"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+zip=$(ls "$build"/../zarvy-*-win64.zip 2>/dev/null | head -n 1)
+[ -n "$zip" ] || fail "no zarvy-*-win64.zip beside $build"
+players="$work/My Games"
+mkdir -p "$players"
+python3 -m zipfile -e "$zip" "$players" || fail "the zip does not unpack"
+folder=$(ls -d "$players"/zarvy-* | head -n 1)
+for file in zarvy.exe README.txt LICENSE.txt Textures/asteroid_v8.jpg Textures/front.png Textures/clouds.png \
+            Textures/fighter.png Textures/flame.png Textures/flameBottom.png Textures/explosion.png; do
+    [ -s "$folder/$file" ] || fail "the zip lacks $file"
+done
+for licence in freeglut glew libpng libjpeg-turbo zlib; do
+    [ -n "$(ls -A "$folder/licenses/$licence" 2>/dev/null)" ] || fail "the zip lacks the licence of $licence"
+done
+
+ZARVY_BIN="$work/zarvy"
+wine_launcher "$folder/zarvy.exe" "$ZARVY_BIN"
+log="$work/log"
+started=$(date +%s%N)
+start_game "$folder" "$log"
+wait_for_window || fail "window"
+echo "The window opened $(( ($(date +%s%N) - started) / 1000000 )) ms after the start."
+
+sleep 1
+expected_start=$'Check:  vertex buffer objects\nStatus: Using GLEW 2.2.0'
+[ "$(head -n 2 "$log")" = "$expected_start" ] || fail "start-up lines were:
+$(head -n 5 "$log" | od -c | head -n 20)"
+grep -q '^Texture: ' "$log" && fail "an image did not load: $(grep '^Texture: ' "$log")"
+grep -q $'\r' "$log" && fail "the console lines end in carriage returns"
+[ -s "$log.err" ] && fail "the game wrote to standard error: $(cat "$log.err")"
+
+# Boost and weave until the first hit (at most a minute), then let the
+# immunity run out.
+press r
+hit=""
+for second in $(seq 1 60); do
+    key=$([ $((second % 2)) -eq 0 ] && echo a || echo d)
+    press "$key"
+    for _ in 1 2 3 4 5; do
+        sleep 0.2
+        hit=$(grep -m1 '^Collision with Asteroid [0-9][0-9]*$' "$log")
+        [ -n "$hit" ] && break
+    done
+    release "$key"
+    [ -n "$hit" ] && break
+done
+release r
+[ -n "$hit" ] || fail "no collision within a minute of flying"
+for _ in $(seq 1 200); do
+    grep -q '^playerImun 0$' "$log" && break
+    sleep 0.1
+done
+kill -0 "$GAME_PID" 2>/dev/null || fail "the game died"
+quit_game
+wait_for_exit 10 || fail "Escape did not end the game"
+[ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
+
+after=$(grep -A100 -m1 '^Collision with Asteroid ' "$log" | tail -n +2)
+expected=$(for i in $(seq 99 -1 0); do echo "playerImun $i"; done)
+[ "$after" = "$expected" ] || fail "lines after the hit were:
+$after"
+echo "zip_e2e: passed ($hit)"
