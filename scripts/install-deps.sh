@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick
     dpkg-dev file lintian desktop-file-utils appstream groff man-db
+    g++-mingw-w64-x86-64 wine wine64 python3
 )
 
 missing=()

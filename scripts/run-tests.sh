@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the whole test suite twice: once on the normal build, once on a build
-# with AddressSanitizer and UBSan, where any report fails the run.
+# with AddressSanitizer and UBSan, where any report fails the run; then
+# builds the Windows game and zip and runs their tests under Wine.
 #
 # The tests always run on a virtual X server of their own with Mesa's
 # software renderer, whatever DISPLAY says: every machine then renders the
@@ -37,3 +38,8 @@ export LSAN_OPTIONS="suppressions=$root/tests/support/lsan-mesa.supp:print_suppr
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:verify_asan_link_order=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$asan" && ctest --output-on-failure -j2 --timeout 600) || exit 1
+
+echo "== Windows build and its tests under Wine"
+unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
+ZARVY_LINUX_BUILD_DIR="$root/$build" scripts/build-windows.sh || exit 1
+(cd build-windows/game && ctest --output-on-failure -j2 --timeout 900) || exit 1

@@ -4,6 +4,8 @@
 // first frame swapped, the cost of each pass of the picture, and the peak
 // resident memory. Run it under an X server (Xvfb will do).
 
+#include "ProcessClock.h"
+
 #include "app/ConsoleOutput.h"
 #include "app/Game.h"
 #include "app/Input.h"
@@ -22,12 +24,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <string>
-#include <sys/resource.h>
-#include <time.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -36,35 +34,6 @@ using Clock = std::chrono::steady_clock;
 double millisecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Milliseconds since the kernel started this process (10 ms resolution).
-double millisecondsSinceProcessStart()
-{
-    std::ifstream stat("/proc/self/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const size_t close = text.rfind(')');
-    if (close == std::string::npos) {
-        return -1.0;
-    }
-    // Field 22 (starttime) counts clock ticks since boot; the fields after
-    // the command name start at field 3.
-    const char* p = text.c_str() + close + 2;
-    unsigned long long startTicks = 0;
-    for (int field = 3; field <= 22 && *p; ++field) {
-        if (field == 22) {
-            startTicks = strtoull(p, nullptr, 10);
-        }
-        p = strchr(p, ' ');
-        if (p == nullptr) {
-            return -1.0;
-        }
-        ++p;
-    }
-    timespec now{};
-    clock_gettime(CLOCK_BOOTTIME, &now);
-    const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / 1.0e6;
-    return nowMs - startTicks * 1000.0 / sysconf(_SC_CLK_TCK);
 }
 
 struct Summary {
@@ -197,13 +166,11 @@ int main(int argc, char** argv)
     const Summary empty = summarise(timeFrames(frames, emptyFrame));
     timePasses(std::min(frames, 120));
 
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     printf("Full frame (tick + picture + swap, %d frames): median %.2f ms, p90 %.2f ms\n",
            frames, game.median, game.p90);
     printf("Empty clear-and-swap frame:                 median %.2f ms, p90 %.2f ms\n",
            empty.median, empty.p90);
     printf("Process start to first frame swapped: %.0f ms\n", firstFrame);
-    printf("Peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    printf("Peak resident memory: %.1f MB\n", peakResidentMegabytes());
     return 0;
 }
