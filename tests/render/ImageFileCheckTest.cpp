@@ -1,6 +1,7 @@
 #include "render/ImageFileCheck.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string>
@@ -28,13 +29,14 @@ void append16(Bytes& out, uint32_t value)
     out.push_back(static_cast<unsigned char>(value));
 }
 
-// A chunk as PNG lays it out; the CRC is left 0, which the check does not read.
+// A chunk as PNG lays it out, its CRC taken over the type and the data.
 void appendChunk(Bytes& out, const std::string& type, const Bytes& data)
 {
     append32(out, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = out.size();
     out.insert(out.end(), type.begin(), type.end());
     out.insert(out.end(), data.begin(), data.end());
-    append32(out, 0);
+    append32(out, static_cast<uint32_t>(crc32(0L, out.data() + typeStart, static_cast<uInt>(out.size() - typeStart))));
 }
 
 Bytes ihdr(uint32_t width, uint32_t height)
@@ -184,6 +186,23 @@ TEST(ImageFileCheckPng, ChunksAfterIendAreNotRead)
     Bytes trailing = png(4, 4);
     trailing.insert(trailing.end(), {0xff, 0xff, 0xff, 0xff, 'j', 'u', 'n', 'k'});
     EXPECT_EQ(check(trailing).getFormat(), Format::png);
+}
+
+TEST(ImageFileCheckPng, EveryChunkMustMatchItsCrc)
+{
+    Bytes file = pngSignature();
+    appendChunk(file, "IHDR", ihdr(16, 16));
+    appendChunk(file, "tEXt", {'a', 0, 'b'});
+    appendChunk(file, "IDAT", Bytes(20, 0x5a));
+    appendChunk(file, "IEND", {});
+    ASSERT_EQ(check(file).getFormat(), Format::png);
+    // One bit changed in any length, type, data or CRC byte, in a critical
+    // chunk or an ancillary one.
+    for (size_t at = 8; at < file.size(); ++at) {
+        Bytes damaged = file;
+        damaged[at] ^= 0x04;
+        EXPECT_EQ(check(damaged).getFormat(), Format::none) << "byte " << at;
+    }
 }
 
 TEST(ImageFileCheckJpeg, WholeFileGivesTheFrameSize)

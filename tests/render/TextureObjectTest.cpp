@@ -448,6 +448,40 @@ Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
     appendPngChunk(png, "IEND", {});
     return png;
 }
+
+// The offset of the first `type` chunk of `png`, 0 if it has none.
+size_t chunkAt(const Bytes& png, const char* type)
+{
+    for (size_t at = 8; at + 12 <= png.size();) {
+        if (std::equal(type, type + 4, png.begin() + static_cast<std::ptrdiff_t>(at + 4))) {
+            return at;
+        }
+        const size_t length = (size_t(png[at]) << 24) | (size_t(png[at + 1]) << 16) | (size_t(png[at + 2]) << 8) |
+                              png[at + 3];
+        at += 12 + length;
+    }
+    return 0;
+}
+}
+
+TEST_F(TextureObjectTest, PngWithADamagedChunkFails)
+{
+    // An ancillary text chunk after the header: the decoder would skip it
+    // with a wrong CRC; a wrong CRC of the image data makes it stop halfway.
+    Bytes text;
+    appendPngChunk(text, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'});
+    const Bytes png = insertedAt(rendertest::readBytes(smallPng()), 8 + 25, text);
+    writeAll(scratch().path("text.png"), png);
+    ASSERT_EQ(texelsOf(scratch().path("text.png")), texelsOf(smallPng()));
+
+    const size_t data = chunkAt(png, "IDAT");
+    ASSERT_NE(data, 0u);
+    for (const size_t at : {size_t(8 + 25 + text.size() - 1), data + 8}) {
+        Bytes damaged = png;
+        damaged[at] ^= 0x01;
+        writeAll(scratch().path("damaged.png"), damaged);
+        EXPECT_TRUE(failsToLoad(scratch().path("damaged.png"))) << "byte " << at;
+    }
 }
 
 TEST_F(TextureObjectTest, OnlyRegularFilesAreRead)
