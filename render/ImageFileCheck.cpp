@@ -168,12 +168,15 @@ struct JpegFrame {
         return true;
     }
 
-    int64_t bytesPerPixel() const
+    // The decoder keeps every channel's coefficients for the whole image,
+    // 2 bytes each, whenever a file has more than one scan, progressive or
+    // not, and only then decodes them into the picture.
+    int64_t bytesPerPixel(int64_t scanCount) const
     {
         if (!decodable) {
             return 0;
         }
-        return progressive ? 3 * channelCount : channelCount;
+        return progressive || scanCount > 1 ? 3 * channelCount : channelCount;
     }
 };
 }
@@ -283,7 +286,7 @@ void ImageFileCheck::checkJpeg(const unsigned char* data, size_t size)
                 format = Format::jpeg;
                 width = frame.width;
                 height = frame.height;
-                bytesPerPixel = frame.bytesPerPixel();
+                bytesPerPixel = frame.bytesPerPixel(scanCount);
                 filled = !scanTooShort && frame.everyChannelScanned();
             }
             return;

@@ -45,12 +45,12 @@ public:
     int64_t getHeight() const { return height; }
     // The memory one pixel takes while it is decoded: its channels at their
     // sample size (2 bytes for 16-bit PNG samples, a palette counted as
-    // RGBA), plus for a progressive JPEG the 2 bytes of every channel's
-    // coefficient, which the decoder keeps for the whole image. 0 for a
-    // pixel layout the decoder cannot give as colours: a JPEG of other than
-    // 1 (grey) or 3 (YCbCr or RGB) channels, such as CMYK or YCCK, a JPEG
-    // coded other than by Huffman tables, or a PNG bit depth its colour
-    // type does not allow.
+    // RGBA), plus for a JPEG of more than one scan, progressive or not, the
+    // 2 bytes of every channel's coefficient, which the decoder then keeps
+    // for the whole image. 0 for a pixel layout the decoder cannot give as
+    // colours: a JPEG of other than 1 (grey) or 3 (YCbCr or RGB) channels,
+    // such as CMYK or YCCK, a JPEG coded other than by Huffman tables, or a
+    // PNG bit depth its colour type does not allow.
     int64_t getBytesPerPixel() const { return bytesPerPixel; }
     // The number of JPEG scans; 0 for a PNG.
     int64_t getScanCount() const { return scanCount; }

@@ -131,6 +131,23 @@ void appendEnd(Bytes& out)
     out.insert(out.end(), {0xff, 0xd9});
 }
 
+// A sequential JPEG of three channels without subsampling, coded in one
+// scan of all three or in one scan per channel.
+Bytes threeChannelJpeg(uint32_t width, uint32_t height, bool scanPerChannel)
+{
+    Bytes out = jpegStart();
+    appendSegment(out, 0xc0, frameHeader(width, height, {0x11, 0x11, 0x11}));
+    const int64_t blocks = (int64_t(width) + 7) / 8 * ((int64_t(height) + 7) / 8);
+    const std::vector<Bytes> scans = scanPerChannel ? std::vector<Bytes>{{1}, {2}, {3}} : std::vector<Bytes>{{1, 2, 3}};
+    for (const Bytes& channels : scans) {
+        appendSegment(out, 0xda, scanHeader(channels));
+        const Bytes coded = codedData(blocks * static_cast<int64_t>(channels.size()));
+        out.insert(out.end(), coded.begin(), coded.end());
+    }
+    appendEnd(out);
+    return out;
+}
+
 ImageFileCheck::Limits generous()
 {
     ImageFileCheck::Limits limits;
@@ -381,6 +398,25 @@ TEST(ImageFileCheckJpeg, OnlyHuffmanCodedGreyOrThreeChannelFramesDecode)
             << "marker " << std::hex << int(c.marker) << std::dec << ", " << c.sampling.size() << " channels";
         EXPECT_EQ(result.fits(generous()), c.bytesPerPixel != 0);
     }
+}
+
+TEST(ImageFileCheckJpeg, CoefficientsCountForEveryFileOfSeveralScans)
+{
+    const ImageFileCheck oneScan = check(threeChannelJpeg(64, 48, false));
+    const ImageFileCheck scanPerChannel = check(threeChannelJpeg(64, 48, true));
+    ASSERT_TRUE(oneScan.hasDataForEveryPixel());
+    ASSERT_TRUE(scanPerChannel.hasDataForEveryPixel());
+    EXPECT_EQ(oneScan.getScanCount(), 1);
+    EXPECT_EQ(oneScan.getBytesPerPixel(), 3);
+    EXPECT_EQ(scanPerChannel.getScanCount(), 3);
+    EXPECT_EQ(scanPerChannel.getBytesPerPixel(), 9);
+    EXPECT_EQ(check(jpeg(64, 48)).getBytesPerPixel(), 1);
+
+    // 4096 by 4096 in a 64 MB budget: 48 MB as one scan, 144 MB as three.
+    ImageFileCheck::Limits limits = generous();
+    limits.mostDecodedBytes = int64_t(64) << 20;
+    EXPECT_TRUE(check(threeChannelJpeg(4096, 4096, false)).fits(limits));
+    EXPECT_FALSE(check(threeChannelJpeg(4096, 4096, true)).fits(limits));
 }
 
 TEST(ImageFileCheckPng, ImageDataMustBeAbleToFillThePicture)

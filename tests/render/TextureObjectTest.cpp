@@ -462,6 +462,34 @@ size_t chunkAt(const Bytes& png, const char* type)
     }
     return 0;
 }
+
+// A mid-grey baseline JPEG of `side` by `side` pixels, three channels without
+// subsampling, in one scan per channel. Every block codes no change of
+// average and no detail, one bit each under single-code Huffman tables.
+Bytes multiScanJpeg(uint32_t side)
+{
+    Bytes out = {0xff, 0xd8, 0xff, 0xdb, 0x00, 0x43, 0x00};
+    out.insert(out.end(), 64, 1);
+    const unsigned char high = static_cast<unsigned char>(side >> 8);
+    const unsigned char low = static_cast<unsigned char>(side);
+    out.insert(out.end(), {0xff, 0xc0, 0x00, 0x11, 8, high, low, high, low, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
+    for (unsigned char tableClass : {0x00, 0x10}) {
+        out.insert(out.end(), {0xff, 0xc4, 0x00, 0x14, tableClass, 1});
+        out.insert(out.end(), 15, 0);
+        out.push_back(0);
+    }
+    const size_t blocks = size_t((side + 7) / 8) * ((side + 7) / 8);
+    for (unsigned char channel : {1, 2, 3}) {
+        out.insert(out.end(), {0xff, 0xda, 0x00, 0x08, 1, channel, 0x00, 0, 63, 0});
+        // Two zero bits a block, the last byte padded with one bits.
+        out.insert(out.end(), blocks * 2 / 8, 0x00);
+        if (blocks * 2 % 8 != 0) {
+            out.push_back(static_cast<unsigned char>(0xff >> (blocks * 2 % 8)));
+        }
+    }
+    out.insert(out.end(), {0xff, 0xd9});
+    return out;
+}
 }
 
 TEST_F(TextureObjectTest, PngWithADamagedChunkFails)
@@ -482,6 +510,27 @@ TEST_F(TextureObjectTest, PngWithADamagedChunkFails)
         writeAll(scratch().path("damaged.png"), damaged);
         EXPECT_TRUE(failsToLoad(scratch().path("damaged.png"))) << "byte " << at;
     }
+}
+
+TEST_F(TextureObjectTest, JpegOfSeveralScansCountsItsCoefficients)
+{
+    // One scan per channel: 9 bytes a pixel while decoded, so 2730 by 2730
+    // fits in 64 MB and 2731 by 2731 does not.
+    writeAll(scratch().path("scans-16.jpg"), multiScanJpeg(16));
+    const Bytes texels = texelsOf(scratch().path("scans-16.jpg"));
+    ASSERT_EQ(texels.size(), 16u * 16u * 4u);
+    for (size_t i = 0; i < texels.size(); i += 4) {
+        ASSERT_EQ(Bytes(texels.begin() + i, texels.begin() + i + 4), (Bytes{128, 128, 128, 255})) << "texel " << i / 4;
+    }
+
+    writeAll(scratch().path("scans-2730.jpg"), multiScanJpeg(2730));
+    {
+        const TextureObject texture(scratch().path("scans-2730.jpg"));
+        EXPECT_TRUE(texture.isLoaded());
+        EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 2730);
+    }
+    writeAll(scratch().path("scans-2731.jpg"), multiScanJpeg(2731));
+    EXPECT_TRUE(failsToLoad(scratch().path("scans-2731.jpg")));
 }
 
 TEST_F(TextureObjectTest, OnlyRegularFilesAreRead)
