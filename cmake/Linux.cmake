@@ -16,9 +16,10 @@ find_package(GLUT REQUIRED)
 find_package(GLEW REQUIRED)
 find_package(DevIL REQUIRED)
 find_package(X11 REQUIRED)
+find_package(ZLIB REQUIRED)
 
 # What the game's code links on this platform.
 add_library(zarvy_platform_libraries INTERFACE)
 target_include_directories(zarvy_platform_libraries INTERFACE ${IL_INCLUDE_DIR})
 target_link_libraries(zarvy_platform_libraries INTERFACE
-    GLEW::GLEW GLUT::GLUT OpenGL::GL OpenGL::GLU X11::X11 ${IL_LIBRARIES})
+    GLEW::GLEW GLUT::GLUT OpenGL::GL OpenGL::GLU X11::X11 ZLIB::ZLIB ${IL_LIBRARIES})

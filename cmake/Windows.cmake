@@ -6,6 +6,7 @@ find_package(OpenGL REQUIRED)
 find_path(ZARVY_FREEGLUT_INCLUDE_DIR GL/freeglut.h REQUIRED)
 find_library(ZARVY_FREEGLUT_LIBRARY NAMES glut freeglut_static REQUIRED)
 find_library(ZARVY_GLEW_LIBRARY NAMES glew32 REQUIRED)
+find_package(ZLIB REQUIRED)
 
 # No build folder reaches the programs, and no link time: two builds of one
 # commit give the same bytes.
@@ -19,7 +20,7 @@ target_include_directories(zarvy_platform_libraries INTERFACE
     ${ZARVY_FREEGLUT_INCLUDE_DIR} ${CMAKE_SOURCE_DIR}/render/imagelib)
 target_compile_definitions(zarvy_platform_libraries INTERFACE FREEGLUT_STATIC GLEW_STATIC)
 target_link_libraries(zarvy_platform_libraries INTERFACE
-    zarvyimage ${ZARVY_GLEW_LIBRARY} ${ZARVY_FREEGLUT_LIBRARY} OpenGL::GLU OpenGL::GL winmm gdi32)
+    zarvyimage ${ZARVY_GLEW_LIBRARY} ${ZARVY_FREEGLUT_LIBRARY} ZLIB::ZLIB OpenGL::GLU OpenGL::GL winmm gdi32)
 
 # Test programs run under Wine, on the build machine's display.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)

@@ -1,6 +1,7 @@
 #include "render/ImageFileCheck.h"
 
 #include <cstring>
+#include <zlib.h>
 
 namespace {
 const unsigned char pngSignature[8] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
@@ -167,12 +168,15 @@ struct JpegFrame {
         return true;
     }
 
-    int64_t bytesPerPixel() const
+    // The decoder keeps every channel's coefficients for the whole image,
+    // 2 bytes each, whenever a file has more than one scan, progressive or
+    // not, and only then decodes them into the picture.
+    int64_t bytesPerPixel(int64_t scanCount) const
     {
         if (!decodable) {
             return 0;
         }
-        return progressive ? 3 * channelCount : channelCount;
+        return progressive || scanCount > 1 ? 3 * channelCount : channelCount;
     }
 };
 }
@@ -212,12 +216,21 @@ void ImageFileCheck::checkPng(const unsigned char* data, size_t size)
     const int64_t claimedHeight = bigEndian32(data + pos + 12);
     const PngLayout layout = pngLayout(data[pos + 16], data[pos + 17]);
 
-    // Every chunk, the header included, must end inside the file; the walk
-    // is done only when a whole IEND chunk has been passed.
+    // Every chunk, the header included, must end inside the file and match
+    // its CRC; the walk is done only when a whole IEND chunk has been passed.
     uint64_t imageDataBytes = 0;
     while (size - pos >= pngChunkOverhead) {
         const uint64_t length = bigEndian32(data + pos);
         if (length > size - pos - pngChunkOverhead) {
+            return;
+        }
+        // The CRC covers the type and the data. The decoder stops on a
+        // damaged chunk without freeing what it holds, so none reaches it.
+        const unsigned char* type = data + pos + 4;
+        uLong crc = crc32(0L, Z_NULL, 0);
+        crc = crc32(crc, type, 4);
+        crc = crc32(crc, type + 4, static_cast<uInt>(length));
+        if (crc != bigEndian32(type + 4 + length)) {
             return;
         }
         if (std::memcmp(data + pos + 4, "IDAT", 4) == 0) {
@@ -273,7 +286,7 @@ void ImageFileCheck::checkJpeg(const unsigned char* data, size_t size)
                 format = Format::jpeg;
                 width = frame.width;
                 height = frame.height;
-                bytesPerPixel = frame.bytesPerPixel();
+                bytesPerPixel = frame.bytesPerPixel(scanCount);
                 filled = !scanTooShort && frame.everyChannelScanned();
             }
             return;

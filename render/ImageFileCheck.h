@@ -7,11 +7,13 @@
 // What the bytes of an image file say about themselves, found without
 // decoding a pixel: the format from the signature, the picture size and
 // pixel layout from the header, and how much coded data the file holds.
-// The image library hangs on some broken files, believes any size a header
-// claims and fills what a file lacks with blank pixels, so a file goes to it
-// only after this check has walked the file's structure and found it whole:
+// The image library hangs on some broken files, leaks memory on a PNG chunk
+// whose CRC is wrong, believes any size a header claims and fills what a
+// file lacks with blank pixels, so a file goes to it only after this check
+// has walked the file's structure and found it whole:
 // - PNG: the signature, an IHDR chunk first, then chunks whose lengths stay
-//   inside the file, up to and including an IEND chunk;
+//   inside the file and whose CRCs match their type and data, up to and
+//   including an IEND chunk;
 // - JPEG: the start-of-image marker, then marker segments walked by their
 //   lengths, with a whole frame header (SOF0 to SOF15, not the DHT, JPG and
 //   DAC markers C4, C8, CC) before the first scan, and the scans' coded data
@@ -43,12 +45,12 @@ public:
     int64_t getHeight() const { return height; }
     // The memory one pixel takes while it is decoded: its channels at their
     // sample size (2 bytes for 16-bit PNG samples, a palette counted as
-    // RGBA), plus for a progressive JPEG the 2 bytes of every channel's
-    // coefficient, which the decoder keeps for the whole image. 0 for a
-    // pixel layout the decoder cannot give as colours: a JPEG of other than
-    // 1 (grey) or 3 (YCbCr or RGB) channels, such as CMYK or YCCK, a JPEG
-    // coded other than by Huffman tables, or a PNG bit depth its colour
-    // type does not allow.
+    // RGBA), plus for a JPEG of more than one scan, progressive or not, the
+    // 2 bytes of every channel's coefficient, which the decoder then keeps
+    // for the whole image. 0 for a pixel layout the decoder cannot give as
+    // colours: a JPEG of other than 1 (grey) or 3 (YCbCr or RGB) channels,
+    // such as CMYK or YCCK, a JPEG coded other than by Huffman tables, or a
+    // PNG bit depth its colour type does not allow.
     int64_t getBytesPerPixel() const { return bytesPerPixel; }
     // The number of JPEG scans; 0 for a PNG.
     int64_t getScanCount() const { return scanCount; }

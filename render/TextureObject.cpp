@@ -20,7 +20,7 @@ const int64_t largestSide = 8192;
 // 64 MB once converted to RGBA.
 const int64_t mostPixels = int64_t(4096) * 4096;
 // What the decoder holds at once: 16-bit samples and the coefficients of a
-// progressive JPEG count too.
+// JPEG of more than one scan count too.
 const int64_t mostDecodedBytes = int64_t(64) << 20;
 // Each scan of a progressive JPEG costs a pass over the whole picture; an
 // ordinary file has about ten.

@@ -12,9 +12,12 @@
 // Only a regular file of at most 32 MB is read: a FIFO, device, socket,
 // folder or larger file is "not loaded" at once, before a byte is read.
 // The picture must have at most 8192 pixels a side (and GL_MAX_TEXTURE_SIZE),
-// at most 4096 x 4096 pixels, take at most 64 MB while decoded, and as a JPEG
-// have at most 100 scans and 1 or 3 channels (CMYK and YCCK are refused);
-// a file whose data cannot fill the picture its header claims is refused.
+// at most 4096 x 4096 pixels, take at most 64 MB while decoded (a JPEG of
+// more than one scan, progressive or not, counts 2 bytes of coefficients a
+// channel on top of its samples), and as a JPEG have at most 100 scans and
+// 1 or 3 channels (CMYK and YCCK are refused); a file whose data cannot fill
+// the picture its header claims, or a PNG with a chunk whose CRC is wrong,
+// is refused.
 // A texture that failed to load has name 0: bind() then binds the default
 // texture and the surface comes out untextured. Backslashes in the path are
 // read as folder separators; messages print the path as given.

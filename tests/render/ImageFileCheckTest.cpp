@@ -1,6 +1,7 @@
 #include "render/ImageFileCheck.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <string>
@@ -28,13 +29,14 @@ void append16(Bytes& out, uint32_t value)
     out.push_back(static_cast<unsigned char>(value));
 }
 
-// A chunk as PNG lays it out; the CRC is left 0, which the check does not read.
+// A chunk as PNG lays it out, its CRC taken over the type and the data.
 void appendChunk(Bytes& out, const std::string& type, const Bytes& data)
 {
     append32(out, static_cast<uint32_t>(data.size()));
+    const size_t typeStart = out.size();
     out.insert(out.end(), type.begin(), type.end());
     out.insert(out.end(), data.begin(), data.end());
-    append32(out, 0);
+    append32(out, static_cast<uint32_t>(crc32(0L, out.data() + typeStart, static_cast<uInt>(out.size() - typeStart))));
 }
 
 Bytes ihdr(uint32_t width, uint32_t height)
@@ -129,6 +131,23 @@ void appendEnd(Bytes& out)
     out.insert(out.end(), {0xff, 0xd9});
 }
 
+// A sequential JPEG of three channels without subsampling, coded in one
+// scan of all three or in one scan per channel.
+Bytes threeChannelJpeg(uint32_t width, uint32_t height, bool scanPerChannel)
+{
+    Bytes out = jpegStart();
+    appendSegment(out, 0xc0, frameHeader(width, height, {0x11, 0x11, 0x11}));
+    const int64_t blocks = (int64_t(width) + 7) / 8 * ((int64_t(height) + 7) / 8);
+    const std::vector<Bytes> scans = scanPerChannel ? std::vector<Bytes>{{1}, {2}, {3}} : std::vector<Bytes>{{1, 2, 3}};
+    for (const Bytes& channels : scans) {
+        appendSegment(out, 0xda, scanHeader(channels));
+        const Bytes coded = codedData(blocks * static_cast<int64_t>(channels.size()));
+        out.insert(out.end(), coded.begin(), coded.end());
+    }
+    appendEnd(out);
+    return out;
+}
+
 ImageFileCheck::Limits generous()
 {
     ImageFileCheck::Limits limits;
@@ -184,6 +203,23 @@ TEST(ImageFileCheckPng, ChunksAfterIendAreNotRead)
     Bytes trailing = png(4, 4);
     trailing.insert(trailing.end(), {0xff, 0xff, 0xff, 0xff, 'j', 'u', 'n', 'k'});
     EXPECT_EQ(check(trailing).getFormat(), Format::png);
+}
+
+TEST(ImageFileCheckPng, EveryChunkMustMatchItsCrc)
+{
+    Bytes file = pngSignature();
+    appendChunk(file, "IHDR", ihdr(16, 16));
+    appendChunk(file, "tEXt", {'a', 0, 'b'});
+    appendChunk(file, "IDAT", Bytes(20, 0x5a));
+    appendChunk(file, "IEND", {});
+    ASSERT_EQ(check(file).getFormat(), Format::png);
+    // One bit changed in any length, type, data or CRC byte, in a critical
+    // chunk or an ancillary one.
+    for (size_t at = 8; at < file.size(); ++at) {
+        Bytes damaged = file;
+        damaged[at] ^= 0x04;
+        EXPECT_EQ(check(damaged).getFormat(), Format::none) << "byte " << at;
+    }
 }
 
 TEST(ImageFileCheckJpeg, WholeFileGivesTheFrameSize)
@@ -362,6 +398,25 @@ TEST(ImageFileCheckJpeg, OnlyHuffmanCodedGreyOrThreeChannelFramesDecode)
             << "marker " << std::hex << int(c.marker) << std::dec << ", " << c.sampling.size() << " channels";
         EXPECT_EQ(result.fits(generous()), c.bytesPerPixel != 0);
     }
+}
+
+TEST(ImageFileCheckJpeg, CoefficientsCountForEveryFileOfSeveralScans)
+{
+    const ImageFileCheck oneScan = check(threeChannelJpeg(64, 48, false));
+    const ImageFileCheck scanPerChannel = check(threeChannelJpeg(64, 48, true));
+    ASSERT_TRUE(oneScan.hasDataForEveryPixel());
+    ASSERT_TRUE(scanPerChannel.hasDataForEveryPixel());
+    EXPECT_EQ(oneScan.getScanCount(), 1);
+    EXPECT_EQ(oneScan.getBytesPerPixel(), 3);
+    EXPECT_EQ(scanPerChannel.getScanCount(), 3);
+    EXPECT_EQ(scanPerChannel.getBytesPerPixel(), 9);
+    EXPECT_EQ(check(jpeg(64, 48)).getBytesPerPixel(), 1);
+
+    // 4096 by 4096 in a 64 MB budget: 48 MB as one scan, 144 MB as three.
+    ImageFileCheck::Limits limits = generous();
+    limits.mostDecodedBytes = int64_t(64) << 20;
+    EXPECT_TRUE(check(threeChannelJpeg(4096, 4096, false)).fits(limits));
+    EXPECT_FALSE(check(threeChannelJpeg(4096, 4096, true)).fits(limits));
 }
 
 TEST(ImageFileCheckPng, ImageDataMustBeAbleToFillThePicture)

@@ -269,6 +269,47 @@ TEST_F(TextureObjectTest, PicturesWithinTheLimitsLoadAndNoOthers)
     EXPECT_TRUE(failsToLoad(tooMany));
 }
 
+TEST_F(TextureObjectTest, PngWithADamagedChunkFails)
+{
+    // An ancillary text chunk after the header: the decoder would skip it
+    // with a wrong CRC; a wrong CRC of the image data makes it stop halfway.
+    Bytes text;
+    appendPngChunk(text, "tEXt", {'C', 'o', 'm', 'm', 'e', 'n', 't', 0, 'h', 'i'});
+    const Bytes png = insertedAt(rendertest::readBytes(smallPng()), 8 + 25, text);
+    writeAll(scratch().path("text.png"), png);
+    ASSERT_EQ(texelsOf(scratch().path("text.png")), texelsOf(smallPng()));
+
+    const size_t data = chunkAt(png, "IDAT");
+    ASSERT_NE(data, 0u);
+    for (const size_t at : {size_t(8 + 25 + text.size() - 1), data + 8}) {
+        Bytes damaged = png;
+        damaged[at] ^= 0x01;
+        writeAll(scratch().path("damaged.png"), damaged);
+        EXPECT_TRUE(failsToLoad(scratch().path("damaged.png"))) << "byte " << at;
+    }
+}
+
+TEST_F(TextureObjectTest, JpegOfSeveralScansCountsItsCoefficients)
+{
+    // One scan per channel: 9 bytes a pixel while decoded, so 2730 by 2730
+    // fits in 64 MB and 2731 by 2731 does not.
+    writeAll(scratch().path("scans-16.jpg"), multiScanJpeg(16));
+    const Bytes texels = texelsOf(scratch().path("scans-16.jpg"));
+    ASSERT_EQ(texels.size(), 16u * 16u * 4u);
+    for (size_t i = 0; i < texels.size(); i += 4) {
+        ASSERT_EQ(Bytes(texels.begin() + i, texels.begin() + i + 4), (Bytes{128, 128, 128, 255})) << "texel " << i / 4;
+    }
+
+    writeAll(scratch().path("scans-2730.jpg"), multiScanJpeg(2730));
+    {
+        const TextureObject texture(scratch().path("scans-2730.jpg"));
+        EXPECT_TRUE(texture.isLoaded());
+        EXPECT_EQ(level0(GL_TEXTURE_WIDTH), 2730);
+    }
+    writeAll(scratch().path("scans-2731.jpg"), multiScanJpeg(2731));
+    EXPECT_TRUE(failsToLoad(scratch().path("scans-2731.jpg")));
+}
+
 TEST_F(TextureObjectTest, FilesOverThirtyTwoMegabytesAreNotRead)
 {
     // A sparse file far over the size limit is refused without being read.

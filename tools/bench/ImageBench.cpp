@@ -205,6 +205,39 @@ void BM_LoadProgressiveJpeg2730With100Scans(benchmark::State& state)
     loadImage(state, withScans(source, "progressive-100.jpg", 100));
 }
 
+// A baseline JPEG without subsampling, one scan per channel, as cjpeg
+// writes it from a crop of detail(). Returns the path.
+std::string multiScan(const std::string& name, int side)
+{
+    const std::string path = images().path(name);
+    struct stat status = {};
+    if (stat(path.c_str(), &status) == 0) {
+        return path;
+    }
+    const std::string crop = made("detail-" + std::to_string(side) + ".ppm",
+                                  detail() + " -crop " + std::to_string(side) + "x" + std::to_string(side) + "+0+0");
+    const std::string script = images().path("one-channel-scans.txt");
+    std::ofstream(script) << "0;\n1;\n2;\n";
+    if (std::system(("cjpeg -quality 92 -sample 1x1,1x1,1x1 -scans " + script + " -outfile " + path + " " + crop)
+                        .c_str()) != 0) {
+        std::fprintf(stderr, "cjpeg failed for %s\n", name.c_str());
+    }
+    return path;
+}
+
+// Accepted at the limits: the largest RGB baseline JPEG of several scans,
+// whose coefficients the decoder keeps as it does a progressive file's.
+void BM_LoadMultiScanJpeg2730(benchmark::State& state)
+{
+    loadImage(state, multiScan("multiscan-2730.jpg", 2730));
+}
+
+// Refused: the same kind at 4096 by 4096, 144 MB while decoded.
+void BM_RefuseMultiScanJpeg4096(benchmark::State& state)
+{
+    loadImage(state, multiScan("multiscan-4096.jpg", 4096));
+}
+
 // Refused: the same file with one scan more than allowed, and with 10,000.
 void BM_RefuseProgressiveJpegWith101Scans(benchmark::State& state)
 {
@@ -269,6 +302,8 @@ BENCHMARK(BM_LoadPngRgba4096)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LoadPng16BitRgba2896)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LoadJpeg4096)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_LoadProgressiveJpeg2730With100Scans)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadMultiScanJpeg2730)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RefuseMultiScanJpeg4096)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RefuseProgressiveJpegWith101Scans)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RefuseProgressiveJpegWith10000Scans)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_RefuseFifo)->Unit(benchmark::kMicrosecond)->Iterations(10);
