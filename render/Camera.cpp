@@ -14,6 +14,9 @@ float toRadians(float degrees)
 
 // Closest the view direction may come to the up vector, or to its opposite.
 const double minimumPoleAngleDegrees = 1.0;
+
+// M_PI is POSIX's, not standard C++'s: the Windows C library lacks it.
+const double pi = 3.14159265358979323846;
 }
 
 Camera::Camera(float eyeX, float eyeY, float eyeZ,
@@ -70,7 +73,7 @@ void Camera::pitch(float degrees)
         double cosine = (turned.x * up.x + turned.y * up.y + turned.z * up.z)
                         / (static_cast<double>(upLength) * turnedLength);
         cosine = std::fmax(-1.0, std::fmin(1.0, cosine));
-        const double angle = std::acos(cosine) * 180.0 / M_PI;
+        const double angle = std::acos(cosine) * 180.0 / pi;
         if (angle < minimumPoleAngleDegrees || angle > 180.0 - minimumPoleAngleDegrees) {
             return;
         }
