@@ -1,8 +1,5 @@
 #include "app/KeyboardLayout.h"
 
-#include <GL/glx.h>
-#include <X11/Xlib.h>
-
 namespace {
 // The shifted pairs of the US layout's character keys.
 const char* const usPairs[] = {
@@ -88,9 +85,9 @@ KeyboardLayout::KeyboardLayout()
     addKey(&space, 1);
 }
 
-KeyboardLayout KeyboardLayout::fromKeysyms(const std::vector<unsigned long>& keysyms, int perKey)
+KeyboardLayout KeyboardLayout::empty()
 {
-    // Only the table counts: the US pairs the constructor made are wiped.
+    // The US pairs the constructor made are wiped.
     KeyboardLayout layout;
     for (auto& codes : layout.partners) {
         codes.reset();
@@ -98,6 +95,13 @@ KeyboardLayout KeyboardLayout::fromKeysyms(const std::vector<unsigned long>& key
     for (int i = 0; i < 256; ++i) {
         layout.partners[i][i] = true;
     }
+    return layout;
+}
+
+KeyboardLayout KeyboardLayout::fromKeysyms(const std::vector<unsigned long>& keysyms, int perKey)
+{
+    // Only the table counts.
+    KeyboardLayout layout = empty();
     if (perKey > 0) {
         for (size_t first = 0; first + perKey <= keysyms.size(); first += perKey) {
             layout.addKey(&keysyms[first], perKey);
@@ -106,24 +110,23 @@ KeyboardLayout KeyboardLayout::fromKeysyms(const std::vector<unsigned long>& key
     return layout;
 }
 
-KeyboardLayout KeyboardLayout::ofCurrentDisplay()
+KeyboardLayout KeyboardLayout::fromCodes(const std::vector<int>& codes, int perKey)
 {
-    Display* display = glXGetCurrentDisplay();
-    if (display == nullptr) {
-        return KeyboardLayout();
+    KeyboardLayout layout = empty();
+    if (perKey <= 0) {
+        return layout;
     }
-    int firstKey = 0;
-    int lastKey = 0;
-    XDisplayKeycodes(display, &firstKey, &lastKey);
-    int perKey = 0;
-    KeySym* table = XGetKeyboardMapping(display, static_cast<KeyCode>(firstKey),
-                                        lastKey - firstKey + 1, &perKey);
-    if (table == nullptr) {
-        return KeyboardLayout();
+    for (size_t first = 0; first + perKey <= codes.size(); first += perKey) {
+        std::bitset<256> key;
+        for (int i = 0; i < perKey; ++i) {
+            const int code = codes[first + i];
+            if (code >= 0 && code < 256) {
+                key[code] = true;
+            }
+        }
+        layout.addCodes(key);
     }
-    const std::vector<unsigned long> keysyms(table, table + (lastKey - firstKey + 1) * perKey);
-    XFree(table);
-    return fromKeysyms(keysyms, perKey);
+    return layout;
 }
 
 void KeyboardLayout::addKey(const unsigned long* keysyms, int count)
@@ -139,6 +142,11 @@ void KeyboardLayout::addKey(const unsigned long* keysyms, int count)
             codes[withControl(variant)] = true;
         }
     }
+    addCodes(codes);
+}
+
+void KeyboardLayout::addCodes(const std::bitset<256>& codes)
+{
     for (int c = 0; c < 256; ++c) {
         if (codes[c]) {
             partners[c] |= codes;

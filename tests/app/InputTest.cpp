@@ -1,25 +1,13 @@
-#include "app/FocusWatcher.h"
 #include "app/Input.h"
 #include "app/KeyboardLayout.h"
-#include "support/GlTest.h"
+#include "app/UsKeyboard.h"
 
-#include <GL/glx.h>
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <unistd.h>
-#include <utility>
 #include <vector>
 
 namespace {
-// The keys the ship and the free camera read, and what Shift makes of them
-// on a US keyboard.
-const std::pair<unsigned char, unsigned char> shiftedKeys[] = {
-    {'w', 'W'}, {'s', 'S'}, {'a', 'A'}, {'d', 'D'}, {'r', 'R'}, {'f', 'F'}, {'-', '_'},
-    {'.', '>'}, {'q', 'Q'}, {'e', 'E'}, {'t', 'T'}, {'g', 'G'}, {'2', '@'}, {'3', '#'},
-};
-
 void expectNoKeyHeld(const Input& input)
 {
     for (int key = 0; key < 256; ++key) {
@@ -58,7 +46,7 @@ TEST(InputTable, AReleaseUnderOtherModifiersLetsGoOfTheKey)
 {
     // Hold a key, press Shift, let go of the key, let go of Shift: the release
     // arrives as the shifted character. And the other way round.
-    for (const auto& [plain, shifted] : shiftedKeys) {
+    for (const auto& [plain, shifted] : usShiftedKeys) {
         Input input;
         input.keyDown(plain, 0, 0);
         input.keyUp(shifted, 0, 0);
@@ -80,19 +68,19 @@ TEST(InputTable, AReleaseUnderOtherModifiersLetsGoOfTheKey)
 TEST(InputTable, AReleaseLetsGoOfNoOtherKey)
 {
     Input input;
-    for (const auto& key : shiftedKeys) {
+    for (const auto& key : usShiftedKeys) {
         input.keyDown(key.first, 0, 0);
     }
     input.keyDown(' ', 0, 0);
     // Released in turn under Shift: each release lets go of its own key only.
-    const size_t count = sizeof(shiftedKeys) / sizeof(shiftedKeys[0]);
+    const size_t count = sizeof(usShiftedKeys) / sizeof(usShiftedKeys[0]);
     for (size_t released = 0; released < count; ++released) {
-        input.keyUp(shiftedKeys[released].second, 0, 0);
+        input.keyUp(usShiftedKeys[released].second, 0, 0);
         for (size_t other = 0; other < count; ++other) {
-            EXPECT_EQ(input.isKeyDown(shiftedKeys[other].first), other > released)
-                << shiftedKeys[released].first << " released, " << shiftedKeys[other].first;
+            EXPECT_EQ(input.isKeyDown(usShiftedKeys[other].first), other > released)
+                << usShiftedKeys[released].first << " released, " << usShiftedKeys[other].first;
         }
-        EXPECT_TRUE(input.isKeyDown(' ')) << shiftedKeys[released].first << " released";
+        EXPECT_TRUE(input.isKeyDown(' ')) << usShiftedKeys[released].first << " released";
     }
 }
 
@@ -166,65 +154,34 @@ TEST(KeyboardLayout, LayoutFromKeysymsFollowsItsTable)
     EXPECT_FALSE(input.isKeyDown('3'));
 }
 
-TEST_F(GlTest, KeyboardLayoutIsReadFromTheDisplay)
+TEST(KeyboardLayout, LayoutFromCodesTakesEachStateAsListed)
 {
-    const KeyboardLayout display = KeyboardLayout::ofCurrentDisplay();
-    for (const auto& [plain, shifted] : shiftedKeys) {
-        EXPECT_TRUE(display.sameKey(plain, shifted)) << plain;
-    }
-    EXPECT_FALSE(display.sameKey('a', 'd'));
-    EXPECT_FALSE(display.sameKey('.', ','));
-    // The extra key of a 105-key keyboard holds < > | and the broken bar:
-    // only the display's own mapping knows it.
-    EXPECT_TRUE(display.sameKey('<', '|'));
-    EXPECT_FALSE(KeyboardLayout().sameKey('<', '|'));
-}
-
-TEST_F(GlTest, FocusWatcherReportsEachLossOfTheWindowsKeyboardFocusOnce)
-{
-    FocusWatcher watcher;
-    watcher.focusLost();
-
-    // Focus events as the server sends them to every client that asked,
-    // sent from a connection of the test's own.
-    Display* sender = XOpenDisplay(DisplayString(glXGetCurrentDisplay()));
-    ASSERT_NE(sender, nullptr);
-    const Window window = glXGetCurrentDrawable();
-    const auto sendFocus = [&](int type, int detail) {
-        XEvent event;
-        memset(&event, 0, sizeof(event));
-        event.xfocus.type = type;
-        event.xfocus.display = sender;
-        event.xfocus.window = window;
-        event.xfocus.mode = NotifyNormal;
-        event.xfocus.detail = detail;
-        XSendEvent(sender, window, False, FocusChangeMask, &event);
-        XSync(sender, False);
+    // Three keys as a system that reports each modifier state reads them:
+    // plain, Shift, Control, Control with Shift. Nothing is derived, so the
+    // z key listed without its capital does not get it, and Control on the
+    // period key gives its own code, 0xbe, instead of a control character.
+    const std::vector<int> table = {
+        'q', 'Q', 'q' & 0x1f, 'q' & 0x1f,
+        'z', -1, 'z' & 0x1f, -1,
+        '.', '>', 0xbe, 0xbe,
+        '/', 300, -7, '?',
     };
-    // The server has passed the events on once the sender's sync returns;
-    // the polls allow for the time they take to reach the watcher.
-    const auto lostWithin = [&](int milliseconds) {
-        for (int waited = 0; waited < milliseconds; waited += 5) {
-            if (watcher.focusLost()) {
-                return true;
-            }
-            usleep(5000);
-        }
-        return false;
-    };
-
-    // A gain, a move to a child window and a pointer-root change are not
-    // losses.
-    sendFocus(FocusIn, NotifyNonlinear);
-    sendFocus(FocusOut, NotifyInferior);
-    sendFocus(FocusOut, NotifyPointer);
-    EXPECT_FALSE(lostWithin(200));
-    // A loss counts even when the focus is back by the next poll, and once.
-    sendFocus(FocusOut, NotifyNonlinear);
-    sendFocus(FocusIn, NotifyNonlinear);
-    EXPECT_TRUE(lostWithin(2000));
-    EXPECT_FALSE(lostWithin(100));
-    sendFocus(FocusOut, NotifyAncestor);
-    EXPECT_TRUE(lostWithin(2000));
-    XCloseDisplay(sender);
+    const KeyboardLayout layout = KeyboardLayout::fromCodes(table, 4);
+    EXPECT_TRUE(layout.sameKey('q', 'Q'));
+    EXPECT_TRUE(layout.sameKey('Q', 17));
+    EXPECT_TRUE(layout.sameKey('z', 26));
+    EXPECT_FALSE(layout.sameKey('z', 'Z'));
+    EXPECT_TRUE(layout.sameKey('.', 0xbe));
+    EXPECT_TRUE(layout.sameKey('>', 0xbe));
+    EXPECT_FALSE(layout.sameKey('.', '.' & 0x1f));
+    EXPECT_TRUE(layout.sameKey('/', '?'));
+    // Codes out of range are no code at all, not another key's by wrapping.
+    EXPECT_FALSE(layout.sameKey('/', 300 & 0xff));
+    EXPECT_FALSE(layout.sameKey('/', -7 & 0xff));
+    // Keys stay apart, and a code the table never lists is on its own.
+    EXPECT_FALSE(layout.sameKey('q', 'z'));
+    EXPECT_FALSE(layout.sameKey('a', 'A'));
+    EXPECT_TRUE(layout.sameKey('a', 'a'));
+    // A partial last row is no key.
+    EXPECT_FALSE(KeyboardLayout::fromCodes({'a', 'A', 1, 1, 'b', 'B'}, 4).sameKey('b', 'B'));
 }

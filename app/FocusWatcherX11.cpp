@@ -3,6 +3,12 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 
+// An X connection of the watcher's own, so the toolkit's event mask and
+// event loop stay untouched.
+struct FocusWatcher::Watch {
+    Display* connection = nullptr;
+};
+
 FocusWatcher::FocusWatcher()
 {
     Display* toolkitDisplay = glXGetCurrentDisplay();
@@ -10,7 +16,7 @@ FocusWatcher::FocusWatcher()
     if (toolkitDisplay == nullptr || window == 0) {
         return;
     }
-    connection = XOpenDisplay(DisplayString(toolkitDisplay));
+    Display* connection = XOpenDisplay(DisplayString(toolkitDisplay));
     if (connection == nullptr) {
         return;
     }
@@ -18,25 +24,28 @@ FocusWatcher::FocusWatcher()
     // connection only.
     XSelectInput(connection, window, FocusChangeMask);
     XFlush(connection);
+    watch = new Watch();
+    watch->connection = connection;
 }
 
 FocusWatcher::~FocusWatcher()
 {
-    if (connection != nullptr) {
-        XCloseDisplay(connection);
+    if (watch != nullptr) {
+        XCloseDisplay(watch->connection);
+        delete watch;
     }
 }
 
 bool FocusWatcher::focusLost()
 {
-    if (connection == nullptr) {
+    if (watch == nullptr) {
         return false;
     }
     bool lost = false;
     // XPending reads what has arrived without waiting for more.
-    while (XPending(connection) > 0) {
+    while (XPending(watch->connection) > 0) {
         XEvent event;
-        XNextEvent(connection, &event);
+        XNextEvent(watch->connection, &event);
         // A move to a child window keeps the keys coming here. Without a
         // window manager the focus may follow the pointer (detail
         // NotifyPointer), and any window mapped under the pointer takes it;
