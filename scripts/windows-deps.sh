@@ -1,0 +1,334 @@
+#!/usr/bin/env bash
+# Fetches Debian's sources of the game's third-party libraries and
+# cross-builds them as static 64-bit Windows libraries into PREFIX
+# (include/, lib/, licenses/), with GoogleTest from /usr/src/googletest for
+# the unit tests.
+#
+#   scripts/windows-deps.sh build-windows/deps
+#
+# Everything fetched and built stays beside PREFIX (apt/, sources/,
+# deps-build/, windows-deps.log). The machine's apt sources are only read:
+# a private deb-src list, package index and cache are used.
+# Debian's patches are applied (dpkg-source -x), so the libraries carry the
+# same fixes as Debian's own packages.
+set -Eeuo pipefail
+# Failures inside functions and $(...) must stop the script too.
+shopt -s inherit_errexit
+
+# Debian source packages, exactly as `apt-get source NAME=VERSION` takes them.
+# The security archive is not reachable here, so these are the versions of
+# bookworm and bookworm-updates.
+packages=(
+    zlib=1:1.2.13.dfsg-1
+    libpng1.6=1.6.39-2+deb12u5
+    libjpeg-turbo=1:2.1.5-2
+    freeglut=3.4.0-1
+    glew=2.2.0-4
+)
+
+triple=x86_64-w64-mingw32
+jobs=2
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 PREFIX_DIR" >&2
+    exit 2
+fi
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+toolchain=$here/cmake/mingw-w64.cmake
+
+mkdir -p "$(dirname "$1")"
+top=$(cd "$(dirname "$1")" && pwd)
+prefix=$top/$(basename "$1")
+log=$top/windows-deps.log
+
+# The stamp names the package versions, the GoogleTest sources and this
+# script itself: a change to any of them means the libraries are stale.
+gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null || echo none)
+stamp() {
+    printf '%s\n' "${packages[@]}"
+    echo "googletest=$gtest_version"
+    echo "recipe=$(sha256sum "$0" "$toolchain" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
+}
+wanted=$(stamp)
+
+if [ -f "$prefix/versions.txt" ] && [ "$(cat "$prefix/versions.txt")" = "$wanted" ]; then
+    echo "Windows libraries in $prefix are up to date."
+    exit 0
+fi
+
+# PREFIX is wiped before a rebuild, so stale headers or libraries of an older
+# version cannot linger; refuse to wipe a folder this script did not make.
+if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/versions.txt" ]; then
+    echo "$prefix is not empty and holds no versions.txt of this script: not touching it." >&2
+    exit 1
+fi
+
+for tool in cmake make dpkg-source apt-get sha256sum ${triple}-gcc ${triple}-g++ ${triple}-ar ${triple}-ranlib; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
+done
+[ -f /usr/src/googletest/CMakeLists.txt ] || { echo "/usr/src/googletest is missing (libgtest-dev)" >&2; exit 1; }
+
+: >"$log"
+step=start
+on_error() {
+    # A failing $(...) also fails its caller: report once, from the top.
+    [ "$BASHPID" = "$$" ] || return 0
+    echo "windows-deps: failed during '$step'; the log's last lines ($log):" >&2
+    tail -n 40 "$log" >&2
+}
+trap on_error ERR
+
+run() {
+    echo "+ [${SECONDS}s] $*" >>"$log"
+    "$@" >>"$log" 2>&1
+}
+
+fail() {
+    echo "$*" >>"$log"
+    echo "windows-deps: $*" >&2
+    trap - ERR
+    exit 1
+}
+
+aptdir=$top/apt
+srcdir=$top/sources
+blddir=$top/deps-build
+rm -rf "$prefix" "$srcdir" "$blddir"
+mkdir -p "$aptdir/lists/partial" "$aptdir/cache/archives/partial" "$srcdir" "$blddir" \
+    "$prefix/include" "$prefix/lib" "$prefix/licenses"
+# Claims PREFIX at once, so a run after a failed one may wipe it; the real
+# stamp is written only when everything is built.
+echo "incomplete" >"$prefix/versions.txt"
+
+# --- fetch --------------------------------------------------------------
+step="apt-get update (private deb-src list)"
+sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$aptdir/debian-src.sources"
+grep -q '^Types: deb-src$' "$aptdir/debian-src.sources" || fail "no 'Types: deb' entry in /etc/apt/sources.list.d/debian.sources"
+apt_opts=(
+    -o "Dir::Etc::SourceList=$aptdir/debian-src.sources"
+    -o Dir::Etc::SourceParts=/dev/null
+    -o "Dir::State::Lists=$aptdir/lists"
+    -o "Dir::Cache=$aptdir/cache"
+)
+# As root apt hands downloads to the _apt user, which may not enter a build
+# folder under a private home: download as the caller instead.
+[ "$(id -u)" -eq 0 ] && apt_opts+=(-o APT::Sandbox::User=root)
+run apt-get "${apt_opts[@]}" -q update
+
+step="apt-get source"
+(cd "$srcdir" && run apt-get "${apt_opts[@]}" -q source --download-only "${packages[@]}")
+
+# Prints the files and sha256 sums listed in a .dsc's Checksums-Sha256 field.
+dsc_sha256() {
+    awk '/^Checksums-Sha256:/ { on = 1; next }
+         on && /^ / { print $1, $3; next }
+         { on = 0 }' "$1"
+}
+
+# dsc_name NAME=[EPOCH:]VERSION -> NAME_VERSION.dsc (file names drop the epoch)
+dsc_name() {
+    local name=${1%%=*} version=${1#*=}
+    echo "${name}_${version#*:}.dsc"
+}
+
+# Verifies and unpacks one source package; prints its source tree.
+unpack() {
+    local dsc=$srcdir/$(dsc_name "$1") sum file n=0
+    [ -f "$dsc" ] || fail "apt-get source did not fetch $(basename "$dsc")"
+    while read -r sum file; do
+        n=$((n + 1))
+        [ -f "$srcdir/$file" ] || fail "$file, listed in $(basename "$dsc"), was not downloaded"
+        [ "$(sha256sum "$srcdir/$file" | cut -d' ' -f1)" = "$sum" ] ||
+            fail "$file does not match the sha256 in $(basename "$dsc")"
+    done < <(dsc_sha256 "$dsc")
+    [ "$n" -gt 0 ] || fail "$(basename "$dsc") lists no Checksums-Sha256"
+    local tree=$srcdir/$(basename "$dsc" .dsc | sed 's/_/-/; s/-[^-]*$//')
+    run dpkg-source --no-copy -x "$dsc" "$tree"
+    echo "$tree"
+}
+
+# --- build helpers ------------------------------------------------------
+cc=${triple}-gcc
+ar=${triple}-ar
+
+# Reproducible flags: no build folder names in the objects.
+flags_for() {
+    echo "-O2 -ffile-prefix-map=$1=. -ffile-prefix-map=$2=."
+}
+
+# Dates baked into a library come from the package's changelog, not the clock.
+epoch_of() {
+    dpkg-parsechangelog -l "$1/debian/changelog" -S Timestamp
+}
+
+cmake_build() {
+    local src=$1 bld=$2
+    shift 2
+    local flags
+    flags=$(flags_for "$src" "$bld")
+    run cmake -S "$src" -B "$bld" -G "Unix Makefiles" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DZARVY_WINDOWS_DEPS="$prefix" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_C_FLAGS_RELEASE="$flags -DNDEBUG" \
+        -DCMAKE_CXX_FLAGS_RELEASE="$flags -DNDEBUG" \
+        -DBUILD_SHARED_LIBS=OFF \
+        "$@"
+    run cmake --build "$bld" -j"$jobs"
+    run cmake --install "$bld"
+}
+
+licence() {
+    local name=$1
+    shift
+    mkdir -p "$prefix/licenses/$name"
+    cp "$@" "$prefix/licenses/$name/"
+}
+
+version_of() {
+    local p
+    for p in "${packages[@]}"; do
+        [ "${p%%=*}" = "$1" ] && echo "$p"
+    done
+}
+
+# --- zlib -----------------------------------------------------------------
+# Debian's tarball has no win32/ folder (neither Makefile.gcc nor the .rc
+# its CMake build wants), and a static library needs neither: compile the
+# library's sources directly.
+step=zlib
+src=$(unpack "$(version_of zlib)")
+bld=$blddir/zlib
+mkdir -p "$bld"
+objs=()
+for f in adler32 crc32 deflate infback inffast inflate inftrees trees zutil \
+         compress uncompr gzclose gzlib gzread gzwrite; do
+    # shellcheck disable=SC2046
+    run $cc $(flags_for "$src" "$bld") -Wall -c "$src/$f.c" -o "$bld/$f.o"
+    objs+=("$bld/$f.o")
+done
+run $ar rcsD "$prefix/lib/libz.a" "${objs[@]}"
+cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
+licence zlib "$src/LICENSE"
+
+# --- libpng ---------------------------------------------------------------
+step=libpng
+src=$(unpack "$(version_of libpng1.6)")
+cmake_build "$src" "$blddir/libpng" \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON
+licence libpng "$src/LICENSE"
+
+# --- libjpeg-turbo --------------------------------------------------------
+step=libjpeg-turbo
+src=$(unpack "$(version_of libjpeg-turbo)")
+SOURCE_DATE_EPOCH=$(epoch_of "$src") cmake_build "$src" "$blddir/libjpeg-turbo" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF
+licence libjpeg-turbo "$src/LICENSE.md" "$src/README.ijg"
+
+# --- freeglut -------------------------------------------------------------
+# As a GLUT replacement freeglut installs GL/glut.h and names its library
+# libglut.a, which is what CMake's FindGLUT looks for. Code that links it
+# statically must define FREEGLUT_STATIC and link winmm and gdi32.
+step=freeglut
+src=$(unpack "$(version_of freeglut)")
+cmake_build "$src" "$blddir/freeglut" \
+    -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
+    -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
+licence freeglut "$src/COPYING"
+
+# --- GLEW -----------------------------------------------------------------
+# GLEW's Makefile links its static library for this target wrongly; one
+# source file makes the whole library. GLEW_STATIC drops the dllimport
+# declarations (users define it too); the library itself needs no GLU.
+step=glew
+src=$(unpack "$(version_of glew)")
+bld=$blddir/glew
+mkdir -p "$bld" "$prefix/include/GL" "$prefix/lib/cmake/GLEW"
+# shellcheck disable=SC2046
+run $cc $(flags_for "$src" "$bld") -Wall -DGLEW_STATIC -DGLEW_NO_GLU \
+    -I"$src/include" -c "$src/src/glew.c" -o "$bld/glew.o"
+run $ar rcsD "$prefix/lib/libglew32.a" "$bld/glew.o"
+cp "$src/include/GL/glew.h" "$src/include/GL/wglew.h" "$prefix/include/GL/"
+# CMake's FindGLEW looks only for .lib and .dll.a files on Windows, but it
+# first asks for a GLEW package config: give it one that names the static
+# library and carries GLEW_STATIC to every user.
+cat >"$prefix/lib/cmake/GLEW/GLEWConfig.cmake" <<'EOF'
+# Static GLEW cross-built by scripts/windows-deps.sh.
+get_filename_component(_glew_prefix "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
+if(NOT TARGET GLEW::GLEW)
+    add_library(GLEW::GLEW STATIC IMPORTED)
+    set_target_properties(GLEW::GLEW PROPERTIES
+        IMPORTED_CONFIGURATIONS RELEASE
+        IMPORTED_LOCATION_RELEASE "${_glew_prefix}/lib/libglew32.a"
+        IMPORTED_LINK_INTERFACE_LIBRARIES_RELEASE "opengl32"
+        MAP_IMPORTED_CONFIG_DEBUG RELEASE
+        MAP_IMPORTED_CONFIG_RELWITHDEBINFO RELEASE
+        MAP_IMPORTED_CONFIG_MINSIZEREL RELEASE
+        INTERFACE_INCLUDE_DIRECTORIES "${_glew_prefix}/include"
+        INTERFACE_COMPILE_DEFINITIONS "GLEW_STATIC"
+        INTERFACE_LINK_LIBRARIES "opengl32")
+endif()
+unset(_glew_prefix)
+EOF
+licence glew "$src/LICENSE.txt"
+
+# --- GoogleTest -----------------------------------------------------------
+# Only the unit tests link it; it is not shipped, so no licence is copied.
+# On Windows GoogleTest's Notification (used only to start threads in
+# GoogleTest's own tests) is built on std::mutex, which the libstdc++ of
+# mingw's win32 thread model lacks; its other locks use Win32 directly.
+# Its port header for local settings supplies a Notification without it;
+# being installed, it holds for the tests that include the headers too.
+step=googletest
+src=$srcdir/googletest
+cp -r /usr/src/googletest "$src"
+cat >"$src/googletest/include/gtest/internal/custom/gtest-port.h" <<'EOF'
+// Cross-built for mingw-w64 with win32 threads, whose libstdc++ has no
+// std::mutex: Notification waits on an atomic flag instead.
+#ifndef GOOGLETEST_INCLUDE_GTEST_INTERNAL_CUSTOM_GTEST_PORT_H_
+#define GOOGLETEST_INCLUDE_GTEST_INTERNAL_CUSTOM_GTEST_PORT_H_
+
+#include <atomic>
+
+#define GTEST_HAS_NOTIFICATION_ 1
+
+// Declared as <windows.h> does, which this header must not pull in.
+extern "C" __declspec(dllimport) void __stdcall Sleep(unsigned long milliseconds);
+
+namespace testing {
+namespace internal {
+
+class Notification {
+ public:
+  Notification() = default;
+  Notification(const Notification&) = delete;
+  Notification& operator=(const Notification&) = delete;
+
+  void Notify() { notified_.store(true); }
+
+  void WaitForNotification() {
+    while (!notified_.load()) Sleep(1);
+  }
+
+ private:
+  std::atomic<bool> notified_{false};
+};
+
+}  // namespace internal
+}  // namespace testing
+
+#endif
+EOF
+cmake_build "$src" "$blddir/googletest" \
+    -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON -Dgtest_disable_pthreads=ON
+
+# Programs and docs that the CMake installs bring along are not needed.
+rm -rf "$prefix/bin" "$prefix/share"
+
+step=stamp
+echo "$wanted" >"$prefix/versions.txt"
+trap - ERR
+echo "Windows libraries built into $prefix (log: $log)."
