@@ -2,25 +2,24 @@
 #define ZARVY_TESTS_RENDER_RENDERTESTSUPPORT_H
 
 #include "support/GlTest.h"
+#include "support/HangGuard.h"
 
 #include <IL/il.h>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Helpers shared by the render tests: a scratch folder for image files the
 // tests make themselves, a guard against loads that never return, and a
 // fixture that puts back the state the tests change.
 namespace rendertest {
+
+using ::HangGuard;
 
 // A private folder under the system's temporary folder, removed when the
 // test program ends.
@@ -99,38 +98,6 @@ inline void writeBytes(const std::string& path, const std::vector<unsigned char>
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(count));
 }
-
-// Ends the test program with a message if the guarded scope is still running
-// after `seconds`: a call that hangs then fails the run instead of stalling
-// it until the test driver's timeout. It measures nothing about speed.
-class HangGuard {
-public:
-    HangGuard(std::string what, int seconds)
-        : watcher([this, what, seconds]() {
-              std::unique_lock<std::mutex> lock(mutex);
-              if (!finished.wait_for(lock, std::chrono::seconds(seconds), [this]() { return done; })) {
-                  fprintf(stderr, "Hang: %s did not return within %d s\n", what.c_str(), seconds);
-                  std::abort();
-              }
-          })
-    {
-    }
-    ~HangGuard()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            done = true;
-        }
-        finished.notify_one();
-        watcher.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::thread watcher;
-};
 
 // The GL fixture for the render tests: the view is an orthographic box of
 // 8 by 6 units (100 pixels a unit, origin at the window's centre, z from -10
