@@ -85,6 +85,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Zarvy maintainers <maintainers@zarvy.example>")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+# Every time stamp in the package is SOURCE_DATE_EPOCH, the last commit's
+# time unless the caller sets it: see SourceDateEpoch.cmake.
+set(CPACK_PROJECT_CONFIG_FILE ${ZARVY_PACKAGING_DIR}/SourceDateEpoch.cmake)
+set(CPACK_ZARVY_SOURCE_DIR ${CMAKE_SOURCE_DIR})
 # The long description; CPack indents it for the control file and writes an
 # empty line as " .".
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Zarvy is a small real-time 3D space game. You steer a textured fighter
