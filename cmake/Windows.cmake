@@ -8,9 +8,7 @@ find_library(ZARVY_FREEGLUT_LIBRARY NAMES glut freeglut_static REQUIRED)
 find_library(ZARVY_GLEW_LIBRARY NAMES glew32 REQUIRED)
 find_package(ZLIB REQUIRED)
 
-# No build folder reaches the programs, and no link time: two builds of one
-# commit give the same bytes.
-add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+# No link time in the programs: two builds of one commit give the same bytes.
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 
 # What the game's code links on this platform. The image library is the
