@@ -1,3 +1,4 @@
+#include "ImageBytes.h"
 #include "RenderTestSupport.h"
 
 #include "render/TextureObject.h"
@@ -18,7 +19,13 @@ using rendertest::RenderTest;
 using rendertest::scratch;
 
 namespace {
-using Bytes = std::vector<unsigned char>;
+using Bytes = rendertest::Bytes;
+using rendertest::appendBigEndian;
+using rendertest::appendPngChunk;
+using rendertest::bigEndianLength;
+using rendertest::convert;
+using rendertest::crc32;
+using rendertest::insertedAt;
 
 class TextureObjectTest : public RenderTest {
 protected:
@@ -132,23 +139,6 @@ void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
     }
 }
 
-// The length of the JPEG segment whose length field is at `at`.
-size_t bigEndianLength(const Bytes& bytes, size_t at)
-{
-    return (static_cast<size_t>(bytes[at]) << 8) | bytes[at + 1];
-}
-
-uint32_t crc32(const unsigned char* data, size_t size)
-{
-    uint32_t crc = 0xffffffffu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
 }
 
 TEST_F(TextureObjectTest, JpegBecomesAnRgbaTextureOfItsOwnSize)
@@ -359,12 +349,6 @@ TEST_F(TextureObjectTest, TheGameImagesLoadSilently)
 }
 
 namespace {
-// Runs ImageMagick's convert with `arguments`; true if it succeeded.
-bool convert(const std::string& arguments)
-{
-    return std::system(("convert " + arguments + " 2> /dev/null").c_str()) == 0;
-}
-
 // The RGBA texels of level 0 of the texture `path` becomes, empty if it
 // did not load.
 Bytes texelsOf(const std::string& path)
@@ -385,32 +369,9 @@ Bytes texelsOf(const std::string& path)
     return texels;
 }
 
-// `bytes` with `inserted` put in at `at`.
-Bytes insertedAt(Bytes bytes, size_t at, const Bytes& inserted)
-{
-    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
-    return bytes;
-}
-
 void writeAll(const std::string& path, const Bytes& bytes)
 {
     rendertest::writeBytes(path, bytes, bytes.size());
-}
-
-void appendBigEndian(Bytes& out, uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<unsigned char>(value >> shift));
-    }
-}
-
-void appendPngChunk(Bytes& out, const char* type, const Bytes& data)
-{
-    appendBigEndian(out, static_cast<uint32_t>(data.size()));
-    const size_t typeStart = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    appendBigEndian(out, crc32(out.data() + typeStart, out.size() - typeStart));
 }
 
 // An 8-bit grey PNG of one shade, its rows stored without compression.
@@ -421,32 +382,7 @@ Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
         rows.push_back(0);
         rows.insert(rows.end(), width, shade);
     }
-    Bytes stream = {0x78, 0x01};
-    for (size_t at = 0; at < rows.size(); at += 65535) {
-        const size_t count = std::min<size_t>(65535, rows.size() - at);
-        stream.push_back(at + count == rows.size() ? 1 : 0);
-        stream.insert(stream.end(), {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
-                                     static_cast<unsigned char>(~count), static_cast<unsigned char>(~count >> 8)});
-        stream.insert(stream.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
-                      rows.begin() + static_cast<std::ptrdiff_t>(at + count));
-    }
-    uint32_t low = 1;
-    uint32_t high = 0;
-    for (unsigned char byte : rows) {
-        low = (low + byte) % 65521;
-        high = (high + low) % 65521;
-    }
-    appendBigEndian(stream, (high << 16) | low);
-
-    Bytes header;
-    appendBigEndian(header, width);
-    appendBigEndian(header, height);
-    header.insert(header.end(), {8, 0, 0, 0, 0});
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
-    appendPngChunk(png, "IHDR", header);
-    appendPngChunk(png, "IDAT", stream);
-    appendPngChunk(png, "IEND", {});
-    return png;
+    return rendertest::pngFile(width, height, 8, 0, rows);
 }
 }
 
