@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,17 @@ using Bytes = std::vector<unsigned char>;
 std::string scratchPath(const std::string& name)
 {
     static const std::string folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zarvy-imagelib-XXXXXX").string();
-        return std::string(mkdtemp(&pattern[0]) != nullptr ? pattern : "");
+        // create_directory is false when the name is taken: try another.
+        std::random_device entropy;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::filesystem::path candidate = std::filesystem::temp_directory_path() /
+                                                    ("zarvy-imagelib-" + std::to_string(entropy()));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) {
+                return candidate.generic_string();
+            }
+        }
+        return std::string();
     }();
     return folder + "/" + name;
 }

@@ -5,7 +5,7 @@
 set -u
 build=${1:?usage: imports_e2e.sh WINDOWS_BUILD_DIR}
 # Names compared in capitals: Windows ignores their case.
-allowed=" KERNEL32.DLL USER32.DLL GDI32.DLL OPENGL32.DLL GLU32.DLL WINMM.DLL MSVCRT.DLL ADVAPI32.DLL "
+allowed=" KERNEL32.DLL USER32.DLL GDI32.DLL OPENGL32.DLL GLU32.DLL WINMM.DLL MSVCRT.DLL ADVAPI32.DLL COMCTL32.DLL "
 status=0
 for exe in "$build/zarvy.exe" "$build/zarvy-snapshot.exe"; do
     [ -f "$exe" ] || { echo "FAIL: $exe was not built" >&2; exit 1; }
