@@ -2,6 +2,7 @@
 
 #include "render/imagelib/DecodedImage.h"
 #include "render/imagelib/ImageDecoder.h"
+#include "render/imagelib/JpegWriter.h"
 #include "render/imagelib/PngWriter.h"
 
 #include <cstdio>
@@ -69,16 +70,17 @@ bool readFile(const char* path, std::vector<unsigned char>& bytes)
     return ok;
 }
 
-bool endsInPng(const std::string& name)
+// True if `name` ends in `extension`, in any case.
+bool endsIn(const std::string& name, const std::string& extension)
 {
-    if (name.size() < 4) {
+    if (name.size() < extension.size()) {
         return false;
     }
-    std::string extension = name.substr(name.size() - 4);
-    for (char& c : extension) {
+    std::string end = name.substr(name.size() - extension.size());
+    for (char& c : end) {
         c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }
-    return extension == ".png";
+    return end == extension;
 }
 
 // Decodes into the current image, which stays as it was on failure.
@@ -186,7 +188,10 @@ ILboolean ilLoadImage(ILconst_string fileName)
 
 ILboolean ilSaveImage(ILconst_string fileName)
 {
-    if (fileName == nullptr || !endsInPng(fileName)) {
+    // The name's extension picks the format, as DevIL's does.
+    const bool png = fileName != nullptr && endsIn(fileName, ".png");
+    const bool jpeg = fileName != nullptr && (endsIn(fileName, ".jpg") || endsIn(fileName, ".jpeg"));
+    if (!png && !jpeg) {
         raise(IL_INVALID_EXTENSION);
         return IL_FALSE;
     }
@@ -199,8 +204,8 @@ ILboolean ilSaveImage(ILconst_string fileName)
         }
     }
     std::vector<unsigned char> bytes;
-    if (!PngWriter::encode(currentImage(), bytes)) {
-        raise(IL_LIB_PNG_ERROR);
+    if (png ? !PngWriter::encode(currentImage(), bytes) : !JpegWriter::encode(currentImage(), bytes)) {
+        raise(png ? IL_LIB_PNG_ERROR : IL_LIB_JPEG_ERROR);
         return IL_FALSE;
     }
     FILE* file = std::fopen(fileName, "wb");

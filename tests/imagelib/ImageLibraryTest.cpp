@@ -153,10 +153,49 @@ TEST(ImageLibrary, SavingReplacesAFileOnlyWhenAllowed)
     EXPECT_EQ(ilGetError(), static_cast<ILenum>(IL_FILE_ALREADY_EXISTS));
     EXPECT_TRUE(ilEnable(IL_FILE_OVERWRITE));
     EXPECT_TRUE(ilSaveImage(path.c_str()));
-    // Only PNG is written.
-    EXPECT_FALSE(ilSaveImage(scratchPath("picture.jpg").c_str()));
+    // Only PNG and JPEG are written.
+    EXPECT_FALSE(ilSaveImage(scratchPath("picture.bmp").c_str()));
     EXPECT_EQ(ilGetError(), static_cast<ILenum>(IL_INVALID_EXTENSION));
-    EXPECT_FALSE(std::filesystem::exists(scratchPath("picture.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(scratchPath("picture.bmp")));
+    ilDeleteImages(1, &image);
+    ilShutDown();
+}
+
+TEST(ImageLibrary, SavedJpegLoadsBackNearlyAsItWas)
+{
+    ilInit();
+    ilEnable(IL_FILE_OVERWRITE);
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    // Two flat halves, dark at the bottom row of the picture as given
+    // (lower-left origin), light at the top: the file must show the light
+    // half first.
+    Bytes pixels;
+    for (int row = 0; row < 16; ++row) {
+        for (int column = 0; column < 16; ++column) {
+            const unsigned char shade = row < 8 ? 40 : 220;
+            pixels.insert(pixels.end(), {shade, static_cast<unsigned char>(shade / 2), 90, 255});
+        }
+    }
+    ASSERT_TRUE(ilTexImage(16, 16, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, pixels.data()));
+    const std::string path = scratchPath("halves.JPG");
+    ASSERT_TRUE(ilSaveImage(path.c_str()));
+    ASSERT_TRUE(ilLoadImage(path.c_str()));
+    EXPECT_EQ(ilGetInteger(IL_IMAGE_FORMAT), IL_RGB);
+    ASSERT_EQ(ilGetInteger(IL_IMAGE_WIDTH), 16);
+    ASSERT_EQ(ilGetInteger(IL_IMAGE_HEIGHT), 16);
+    const Bytes loaded = currentData();
+    ASSERT_EQ(loaded.size(), 16u * 16u * 3u);
+    // Rows of a loaded file come top first; quality 99 keeps flat areas
+    // within a level or two, away from the edge between the halves.
+    for (int row : {0, 4, 11, 15}) {
+        const unsigned char shade = row < 8 ? 220 : 40;
+        const unsigned char* pixel = loaded.data() + (row * 16 + 5) * 3;
+        EXPECT_NEAR(pixel[0], shade, 3) << "row " << row;
+        EXPECT_NEAR(pixel[1], shade / 2, 3) << "row " << row;
+        EXPECT_NEAR(pixel[2], 90, 3) << "row " << row;
+    }
     ilDeleteImages(1, &image);
     ilShutDown();
 }
