@@ -88,7 +88,10 @@ xdotool windowfocus "$other" 2>/dev/null
 sleep 0.1
 xdotool keyup --window "$other" d 2>/dev/null
 sleep 0.1
+# Back in the game as a player comes back: a click into its window (Wine
+# takes its keyboard back only so when no window manager runs).
 xdotool windowfocus "$WINDOW" 2>/dev/null
+xdotool mousemove --window "$WINDOW" 400 100 click 1 2>/dev/null
 sleep 1.5
 ship_at_rest "d released in another window" $((COLUMN + 10)) 650
 
