@@ -1,3 +1,4 @@
+#include "SharedScene.h"
 #include "support/GlTest.h"
 
 #include "app/Game.h"
@@ -14,18 +15,6 @@
 #include <vector>
 
 namespace {
-// Start-up creates the process-wide objects once; tests in this program
-// share them, the way the callbacks do.
-void ensureScene()
-{
-    if (input == nullptr) {
-        input = new Input();
-    }
-    if (camera == nullptr) {
-        createScene();
-    }
-}
-
 void expectFloats(const GLfloat* actual, std::initializer_list<float> expected)
 {
     int i = 0;

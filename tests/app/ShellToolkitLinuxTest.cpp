@@ -2,6 +2,7 @@
 // makes: this program puts its own definitions of them before the
 // toolkit's, which a static link of the toolkit does not allow.
 
+#include "SharedScene.h"
 #include "support/GlTest.h"
 
 #include "app/Game.h"
@@ -18,18 +19,6 @@
 #include <vector>
 
 namespace {
-// Start-up creates the process-wide objects once; tests in this program
-// share them, the way the callbacks do.
-void ensureScene()
-{
-    if (input == nullptr) {
-        input = new Input();
-    }
-    if (camera == nullptr) {
-        createScene();
-    }
-}
-
 // What the tick moves: the planet's turn, every asteroid, the ship and the
 // camera. Equal snapshots mean nothing has advanced in between.
 std::vector<float> sceneSnapshot()

@@ -50,6 +50,27 @@ release() { xdotool keyup --window "$WINDOW" "$1" 2>/dev/null; }
 # release may still miss the closing window; that is not a failure.
 quit_game() { xdotool key --delay 0 --window "$WINDOW" Escape 2>/dev/null; return 0; }
 
+# fly_until_hit -- boosts and weaves left and right until the console shows
+# the first hit (at most a minute of flying), sets HIT to its line.
+fly_until_hit() {
+    local second key
+    HIT=""
+    press r
+    for second in $(seq 1 60); do
+        key=$([ $((second % 2)) -eq 0 ] && echo a || echo d)
+        press "$key"
+        for _ in 1 2 3 4 5; do
+            sleep 0.2
+            HIT=$(grep -m1 '^Collision with Asteroid [0-9][0-9]*$' "$GAME_LOG")
+            [ -n "$HIT" ] && break
+        done
+        release "$key"
+        [ -n "$HIT" ] && break
+    done
+    release r
+    [ -n "$HIT" ] || fail "no collision within a minute of flying"
+}
+
 # quit_and_expect_texture_lines LABEL EXPECTED -- checks the game still runs,
 # ends it with Escape (status 0) and compares its "Texture:" lines with
 # EXPECTED.

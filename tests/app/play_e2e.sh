@@ -16,22 +16,8 @@ trap 'rm -f "$log" "$log.err"' EXIT
 start_game "$(pwd)" "$log"
 wait_for_window || fail "window"
 
-# Boost and weave until the first hit (at most a minute).
-press r
-hit=""
-for second in $(seq 1 60); do
-    key=$([ $((second % 2)) -eq 0 ] && echo a || echo d)
-    press "$key"
-    for _ in 1 2 3 4 5; do
-        sleep 0.2
-        hit=$(grep -m1 '^Collision with Asteroid [0-9][0-9]*$' "$log")
-        [ -n "$hit" ] && break
-    done
-    release "$key"
-    [ -n "$hit" ] && break
-done
-release r
-[ -n "$hit" ] || fail "no collision within a minute of flying"
+fly_until_hit
+hit=$HIT
 
 # Hand the view to the free camera while the immunity is counting: a short
 # tap, so the keyboard does not repeat the space bar.

@@ -45,23 +45,9 @@ grep -q '^Texture: ' "$log" && fail "an image did not load: $(grep '^Texture: ' 
 grep -q $'\r' "$log" && fail "the console lines end in carriage returns"
 [ -s "$log.err" ] && fail "the game wrote to standard error: $(cat "$log.err")"
 
-# Boost and weave until the first hit (at most a minute), then let the
-# immunity run out.
-press r
-hit=""
-for second in $(seq 1 60); do
-    key=$([ $((second % 2)) -eq 0 ] && echo a || echo d)
-    press "$key"
-    for _ in 1 2 3 4 5; do
-        sleep 0.2
-        hit=$(grep -m1 '^Collision with Asteroid [0-9][0-9]*$' "$log")
-        [ -n "$hit" ] && break
-    done
-    release "$key"
-    [ -n "$hit" ] && break
-done
-release r
-[ -n "$hit" ] || fail "no collision within a minute of flying"
+# Fly into a rock, then let the immunity run out.
+fly_until_hit
+hit=$HIT
 for _ in $(seq 1 200); do
     grep -q '^playerImun 0$' "$log" && break
     sleep 0.1
