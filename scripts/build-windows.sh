@@ -3,6 +3,10 @@
 # build-windows/zarvy-<version>-win64.zip: zarvy.exe, the images, README.txt
 # and every licence. Two builds of one commit give the same zip: the file
 # times are the last commit's (or SOURCE_DATE_EPOCH's), the entries sorted.
+#
+# ZARVY_WINDOWS_DEPS names a folder of cross-built libraries to use instead
+# of build-windows/deps; ZARVY_WINDOWS_TARGETS the targets to build instead
+# of all (the zip needs only zarvy).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,13 +14,19 @@ out=build-windows
 mkdir -p "$out"
 
 scripts/install-deps.sh
-scripts/windows-deps.sh "$out/deps"
+deps=${ZARVY_WINDOWS_DEPS:-$root/$out/deps}
+scripts/windows-deps.sh "$deps"
+deps=$(cd "$deps" && pwd)
+targets=()
+for target in ${ZARVY_WINDOWS_TARGETS:-}; do
+    targets+=(--target "$target")
+done
 
 log="$root/$out/build.log"
 if ! { cmake -S . -B "$out/game" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-        -DZARVY_WINDOWS_DEPS="$root/$out/deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DZARVY_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DZARVY_LINUX_BUILD_DIR="${ZARVY_LINUX_BUILD_DIR:-$root/build}" &&
-       cmake --build "$out/game" -j2; } > "$log" 2>&1; then
+       cmake --build "$out/game" -j2 "${targets[@]}"; } > "$log" 2>&1; then
     tail -n 60 "$log"
     echo "The Windows build failed; its whole output is in $log." >&2
     exit 1
@@ -30,7 +40,7 @@ cp "$out/game/zarvy.exe" "$stage/"
 cp Textures/*.png Textures/*.jpg "$stage/Textures/"
 sed "s/@PROJECT_VERSION@/$version/g" packaging/windows/README.txt.in > "$stage/README.txt"
 cp LICENSE "$stage/LICENSE.txt"
-cp -r "$out/deps/licenses/." "$stage/licenses/"
+cp -r "$deps/licenses/." "$stage/licenses/"
 
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 zip="$out/zarvy-$version-win64.zip"

@@ -98,3 +98,22 @@ check_launcher_options() {
     [ "$status" -eq 1 ] || fail "without a display the exit status was $status"
     [ -n "$expected" ] && [ "$out" = "$expected" ] || fail "without a display it said: $out (make run: $expected)"
 }
+
+# second_checkout ROOT DEST -- checks out ROOT's sources again in DEST: a
+# clone at ROOT's commit (so it finds the commit's time itself) with every
+# change not yet committed copied over it (staged, unstaged, deleted, and
+# new files git does not ignore): the sources the build under test was made
+# from.
+second_checkout() {
+    local root=$1 dest=$2 path
+    git clone -q --shared --no-checkout "$root" "$dest" || fail "git clone of $root"
+    git -C "$dest" checkout -q --detach "$(git -C "$root" rev-parse HEAD)" || fail "checkout in $dest"
+    while IFS= read -r -d '' path; do
+        if [ -e "$root/$path" ]; then
+            mkdir -p "$(dirname "$dest/$path")"
+            cp -a "$root/$path" "$dest/$path"
+        else
+            rm -f "$dest/$path"
+        fi
+    done < <(git -C "$root" diff -z --name-only --no-renames HEAD; git -C "$root" ls-files -z --others --exclude-standard)
+}

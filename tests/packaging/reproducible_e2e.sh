@@ -35,16 +35,7 @@ first=$stage/first/zarvy_${version}_amd64.deb
 
 # The second tree: a longer path of other names than the first.
 second=$stage/second-checkout/zarvy-again
-git clone -q --shared --no-checkout "$ROOT" "$second" || fail "git clone of $ROOT"
-git -C "$second" checkout -q --detach "$(git -C "$ROOT" rev-parse HEAD)" || fail "checkout in $second"
-while IFS= read -r -d '' path; do
-    if [ -e "$ROOT/$path" ]; then
-        mkdir -p "$(dirname "$second/$path")"
-        cp -a "$ROOT/$path" "$second/$path"
-    else
-        rm -f "$second/$path"
-    fi
-done < <(git -C "$ROOT" diff -z --name-only --no-renames HEAD; git -C "$ROOT" ls-files -z --others --exclude-standard)
+second_checkout "$ROOT" "$second"
 
 # Only what the package holds is built: the game and the compressed docs.
 # Without the install rule's dependency on every target, cpack builds
