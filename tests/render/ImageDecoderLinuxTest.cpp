@@ -1,6 +1,7 @@
 #include "ImageBytes.h"
 #include "RenderTestSupport.h"
 
+#include "render/ImageFileCheck.h"
 #include "render/imagelib/DecodedImage.h"
 #include "render/imagelib/ImageDecoder.h"
 
@@ -187,6 +188,14 @@ testing::AssertionResult decodeAlike(const Bytes& file, ILenum loader)
     if (devil.hung && !own.loaded) {
         return testing::AssertionSuccess();
     }
+    // A file that is not whole never reaches a decoder in the game: the
+    // structure check refuses it first. On such a file the game's decoder
+    // may refuse what DevIL decodes anyway: DevIL takes some JPEGs whose
+    // end marker is broken, and some not, depending on their coded data.
+    if (devil.loaded && !own.loaded &&
+        ImageFileCheck(file.data(), file.size()).getFormat() == ImageFileCheck::Format::none) {
+        return testing::AssertionSuccess();
+    }
     if (devil.loaded && devil.rgba.empty()) {
         return testing::AssertionFailure() << "DevIL did not convert it";
     }
@@ -278,7 +287,7 @@ Bytes jpegMadeBy(const std::string& name, const std::string& arguments)
     return fileBytes(path);
 }
 
-const std::string detail = "-size 19x13 plasma:red-blue -seed 5";
+const std::string detail = "-seed 5 -size 19x13 plasma:red-blue";
 }
 
 TEST(ImageDecoderComparison, CommittedImagesDecodeAlike)
@@ -444,7 +453,7 @@ TEST(ImageDecoderComparison, DamagedFilesAreRefusedAlike)
     // Every byte of a small PNG and a small JPEG inverted in turn: bad CRCs,
     // broken headers, corrupt image data, markers turned into others.
     const Bytes png = rendertest::pngFile(4, 3, 8, 2, rowsOf(4, 3, 24, 2), chunk("gAMA", {0, 0, 0xb1, 0x8f}));
-    const Bytes jpeg = jpegMadeBy("damaged.jpg", "-size 9x7 plasma:red-blue -seed 2 -quality 70");
+    const Bytes jpeg = jpegMadeBy("damaged.jpg", "-seed 2 -size 9x7 plasma:red-blue -quality 70");
     for (const auto& file : {std::make_pair(png, ILenum(IL_PNG)), std::make_pair(jpeg, ILenum(IL_JPG))}) {
         for (size_t at = 0; at < file.first.size(); ++at) {
             Bytes damaged = file.first;
