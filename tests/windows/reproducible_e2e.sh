@@ -42,7 +42,7 @@ entries "$again" >"$stage/again.txt" || fail "cannot read $again"
 if ! cmp -s "$first" "$again"; then
     differences=$(diff "$stage/first.txt" "$stage/again.txt")
     fail "the two zips differ:
-${differences:-(in the zip's own structure: the entries are alike)}"
+${differences:-(in the structure of the zip itself: the entries are alike)}"
 fi
 
 # Every entry carries the last commit's time, in the two-second steps of zip.
