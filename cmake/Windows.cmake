@@ -18,7 +18,7 @@ target_include_directories(zarvy_platform_libraries INTERFACE
     ${ZARVY_FREEGLUT_INCLUDE_DIR} ${CMAKE_SOURCE_DIR}/render/imagelib)
 target_compile_definitions(zarvy_platform_libraries INTERFACE FREEGLUT_STATIC GLEW_STATIC)
 target_link_libraries(zarvy_platform_libraries INTERFACE
-    zarvyimage ${ZARVY_GLEW_LIBRARY} ${ZARVY_FREEGLUT_LIBRARY} ZLIB::ZLIB OpenGL::GLU OpenGL::GL winmm gdi32)
+    zarvyimage ${ZARVY_GLEW_LIBRARY} ${ZARVY_FREEGLUT_LIBRARY} ZLIB::ZLIB OpenGL::GLU OpenGL::GL comctl32 winmm gdi32)
 
 # Test programs run under Wine, on the build machine's display.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     freeglut3-dev libglew-dev libdevil-dev libglu1-mesa-dev libgl1-mesa-dri zlib1g-dev
+    libpng-dev libjpeg-dev
     libgtest-dev libbenchmark-dev libjpeg-turbo-progs
     xvfb xauth xdotool x11-utils imagemagick
     dpkg-dev file lintian desktop-file-utils appstream groff man-db

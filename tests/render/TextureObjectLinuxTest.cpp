@@ -15,13 +15,7 @@
 
 using namespace texturetest;
 
-namespace {
-// Runs ImageMagick's convert with `arguments`; true if it succeeded.
-bool convert(const std::string& arguments)
-{
-    return std::system(("convert " + arguments + " 2> /dev/null").c_str()) == 0;
-}
-}
+using rendertest::convert;
 
 TEST_F(TextureObjectTest, OnlyRegularFilesAreRead)
 {

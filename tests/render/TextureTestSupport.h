@@ -1,6 +1,7 @@
 #ifndef ZARVY_TESTS_RENDER_TEXTURETESTSUPPORT_H
 #define ZARVY_TESTS_RENDER_TEXTURETESTSUPPORT_H
 
+#include "ImageBytes.h"
 #include "RenderTestSupport.h"
 
 #include "render/TextureObject.h"
@@ -17,10 +18,15 @@
 // through the image library, PNGs and JPEGs built or edited byte by byte.
 namespace texturetest {
 
+using rendertest::appendBigEndian;
+using rendertest::appendPngChunk;
+using rendertest::bigEndianLength;
+using rendertest::crc32;
+using rendertest::insertedAt;
 using rendertest::RenderTest;
 using rendertest::scratch;
 
-using Bytes = std::vector<unsigned char>;
+using Bytes = rendertest::Bytes;
 
 class TextureObjectTest : public RenderTest {
 protected:
@@ -134,24 +140,6 @@ inline void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
     }
 }
 
-// The length of the JPEG segment whose length field is at `at`.
-inline size_t bigEndianLength(const Bytes& bytes, size_t at)
-{
-    return (static_cast<size_t>(bytes[at]) << 8) | bytes[at + 1];
-}
-
-inline uint32_t crc32(const unsigned char* data, size_t size)
-{
-    uint32_t crc = 0xffffffffu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit) {
-            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-        }
-    }
-    return ~crc;
-}
-
 // The RGBA texels of level 0 of the texture `path` becomes, empty if it
 // did not load.
 inline Bytes texelsOf(const std::string& path)
@@ -172,32 +160,9 @@ inline Bytes texelsOf(const std::string& path)
     return texels;
 }
 
-// `bytes` with `inserted` put in at `at`.
-inline Bytes insertedAt(Bytes bytes, size_t at, const Bytes& inserted)
-{
-    bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
-    return bytes;
-}
-
 inline void writeAll(const std::string& path, const Bytes& bytes)
 {
     rendertest::writeBytes(path, bytes, bytes.size());
-}
-
-inline void appendBigEndian(Bytes& out, uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        out.push_back(static_cast<unsigned char>(value >> shift));
-    }
-}
-
-inline void appendPngChunk(Bytes& out, const char* type, const Bytes& data)
-{
-    appendBigEndian(out, static_cast<uint32_t>(data.size()));
-    const size_t typeStart = out.size();
-    out.insert(out.end(), type, type + 4);
-    out.insert(out.end(), data.begin(), data.end());
-    appendBigEndian(out, crc32(out.data() + typeStart, out.size() - typeStart));
 }
 
 // An 8-bit grey PNG of one shade, its rows stored without compression.
