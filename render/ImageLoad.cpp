@@ -1,5 +1,7 @@
 #include "render/ImageLoad.h"
 
+#include "render/PngDataCheck.h"
+
 #include <IL/il.h>
 #include <algorithm>
 
@@ -38,7 +40,12 @@ ImageLoad::Result ImageLoad::intoBoundImage(std::vector<unsigned char> bytes, co
     if (!check.fits(limits)) {
         return Result::notLoaded;
     }
-    const ILenum loader = check.getFormat() == ImageFileCheck::Format::png ? IL_PNG : IL_JPG;
+    const bool png = check.getFormat() == ImageFileCheck::Format::png;
+    // Only now, within the limits, is inflating the image data cheap enough.
+    if (png && !PngDataCheck::decodes(bytes.data(), bytes.size())) {
+        return Result::notLoaded;
+    }
+    const ILenum loader = png ? IL_PNG : IL_JPG;
     const bool loaded = ilLoadL(loader, bytes.data(), static_cast<ILuint>(bytes.size()));
     std::vector<unsigned char>().swap(bytes);
     if (!loaded) {

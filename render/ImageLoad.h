@@ -7,9 +7,9 @@
 #include <vector>
 
 // The load of one image file's bytes into the bound DevIL image, step by
-// step as the game takes it: the structure and size check, DevIL's loader
-// for the format the content names (never the file's name), then the
-// conversion to 8-bit RGBA. The texture class and the fuzzing harnesses
+// step as the game takes it: the structure and size check, for a PNG the
+// check that its image data decodes, DevIL's loader for the format the
+// content names (never the file's name), then the conversion to 8-bit RGBA. The texture class and the fuzzing harnesses
 // both call it, so what is fuzzed is what the game runs. It makes no GL
 // call: the caller passes in what GL allows.
 class ImageLoad {

@@ -29,8 +29,10 @@ if [ ${#harnesses[@]} -eq 0 ]; then
 fi
 
 # No GL is involved: nothing of Mesa's is preloaded or suppressed here.
+# DevIL is built without frame pointers: only the slow unwinder gives its
+# allocations the stacks that the suppressions match by function name.
 unset LD_PRELOAD
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:allocator_may_return_null=0"
+export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:abort_on_error=1:allocator_may_return_null=0"
 export LSAN_OPTIONS="suppressions=$root/tests/fuzz/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 

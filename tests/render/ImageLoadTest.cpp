@@ -30,6 +30,17 @@ protected:
 
     ILuint image = 0;
 };
+
+// `png` with the first bytes of its first IDAT chunk's data replaced and the
+// chunk's CRC made to match again: whole to the structure check.
+Bytes withImageDataStarting(Bytes png, const Bytes& start)
+{
+    const size_t at = chunkAt(png, "IDAT");
+    const size_t length = (size_t(png[at]) << 24) | (size_t(png[at + 1]) << 16) | bigEndianLength(png, at + 2);
+    std::copy(start.begin(), start.end(), png.begin() + static_cast<std::ptrdiff_t>(at + 8));
+    setBigEndian(png, at + 8 + length, crc32(png.data() + at + 4, length + 4), 4);
+    return png;
+}
 }
 
 TEST_F(ImageLoadTest, CheckedPngAndJpegBecomeRgbaOfTheirHeaderSize)
@@ -73,4 +84,17 @@ TEST_F(ImageLoadTest, SidesStopAtTheTextureSizeGlAllowsAndAt8192)
               ImageLoad::Result::notLoaded);
     EXPECT_EQ(ImageLoad::intoBoundImage(greyPng(8192, 1, 7), ImageLoad::gameLimits(16384)),
               ImageLoad::Result::converted);
+}
+
+TEST_F(ImageLoadTest, PngWhoseImageDataDoesNotDecodeNeverReachesDevil)
+{
+    // The load fuzzer's first finding: whole chunks with matching CRCs, but
+    // image data that is no zlib stream. DevIL refused it only after sizing
+    // the bound image, and lost the row table it had allocated.
+    const ImageFileCheck::Limits limits = ImageLoad::gameLimits(8192);
+    const Bytes png = withImageDataStarting(greyPng(32, 32, 90), {0x9d, 0x36});
+    ASSERT_TRUE(ImageFileCheck(png.data(), png.size()).fits(limits));
+    EXPECT_EQ(ImageLoad::intoBoundImage(png, limits), ImageLoad::Result::notLoaded);
+    EXPECT_EQ(ilGetInteger(IL_IMAGE_WIDTH), 1);
+    EXPECT_EQ(ilGetInteger(IL_IMAGE_HEIGHT), 1);
 }
