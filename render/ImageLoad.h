@@ -23,6 +23,8 @@ public:
         notConverted,
     };
 
+    virtual ~ImageLoad() = default;
+
     // The game's limits on one image, its sides also at most
     // `maxTextureSize` (what GL_MAX_TEXTURE_SIZE says).
     static ImageFileCheck::Limits gameLimits(int64_t maxTextureSize);
