@@ -5,7 +5,7 @@ JOBS ?= 2
 PREFIX ?= /usr/local
 CMAKE_BUILD = cmake --build $(BUILD) -j$(JOBS)
 
-.PHONY: all configure build run test goldens install package windows clean
+.PHONY: all configure build run test fuzz goldens install package windows clean
 
 all: build
 
@@ -22,6 +22,12 @@ run: configure
 
 test: build
 	@scripts/run-tests.sh $(BUILD)
+
+# Builds the image fuzzers in build-fuzz/ and runs each for FUZZ_SECONDS
+# (default 600); a finding fails and is kept in build-fuzz/findings/.
+fuzz:
+	@scripts/install-deps.sh
+	@scripts/fuzz.sh
 
 # Re-render the golden images after an intended change to the picture.
 goldens: build
@@ -44,4 +50,4 @@ windows:
 	@scripts/build-windows.sh
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)*.log build-windows
+	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)*.log build-windows build-fuzz build-fuzz*.log

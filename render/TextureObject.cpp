@@ -1,6 +1,6 @@
 #include "render/TextureObject.h"
 
-#include "render/ImageFileCheck.h"
+#include "render/ImageLoad.h"
 #include "render/RegularFile.h"
 
 #include <GL/gl.h>
@@ -8,25 +8,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
-// What one image may cost. The game's own images are at most 1024 by 1024;
-// these limits leave room for pictures 16 times that size while the game,
-// with any one of its images replaced by the costliest file allowed, stays
-// near 280 MB resident, well under 400 MB.
-// Neither side may exceed 8192 pixels or GL_MAX_TEXTURE_SIZE.
-const int64_t largestSide = 8192;
-// 64 MB once converted to RGBA.
-const int64_t mostPixels = int64_t(4096) * 4096;
-// What the decoder holds at once: 16-bit samples and the coefficients of a
-// JPEG of more than one scan count too.
-const int64_t mostDecodedBytes = int64_t(64) << 20;
-// Each scan of a progressive JPEG costs a pass over the whole picture; an
-// ordinary file has about ten.
-const int64_t mostScans = 100;
-// A larger file is not read at all. Compressed, an image within the limits
-// above is far smaller; the game's largest is under 1 MB.
+// A larger file is not read at all. Compressed, an image within the game's
+// limits (ImageLoad::gameLimits) is far smaller; the game's largest is
+// under 1 MB.
 const int64_t largestFileBytes = int64_t(32) << 20;
 
 // The game's data names one file with a backslash as folder separator.
@@ -35,24 +23,6 @@ std::string withForwardSlashes(std::string path)
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
-
-// The DevIL loader for bytes that passed the structure and size check,
-// chosen by their content; IL_TYPE_UNKNOWN for anything else.
-ILenum loaderFor(const std::vector<unsigned char>& bytes)
-{
-    GLint maxTextureSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
-    ImageFileCheck::Limits limits;
-    limits.largestSide = std::min<int64_t>(largestSide, maxTextureSize);
-    limits.mostPixels = mostPixels;
-    limits.mostDecodedBytes = mostDecodedBytes;
-    limits.mostScans = mostScans;
-    const ImageFileCheck check(bytes.data(), bytes.size());
-    if (!check.fits(limits)) {
-        return IL_TYPE_UNKNOWN;
-    }
-    return check.getFormat() == ImageFileCheck::Format::png ? IL_PNG : IL_JPG;
-}
 }
 
 TextureObject::TextureObject(std::string path)
@@ -60,23 +30,19 @@ TextureObject::TextureObject(std::string path)
     ilGenImages(1, &imageId);
     ilBindImage(imageId);
 
-    // DevIL decodes exactly the bytes that were checked, so the file cannot
-    // change between the check and the load.
     std::vector<unsigned char> bytes;
-    const bool readable = readRegularFile(withForwardSlashes(path), largestFileBytes, bytes);
-    const ILenum loader = readable ? loaderFor(bytes) : IL_TYPE_UNKNOWN;
-    const bool loaded = loader != IL_TYPE_UNKNOWN &&
-                        ilLoadL(loader, bytes.data(), static_cast<ILuint>(bytes.size()));
-    // The file's bytes are not needed past this point; freeing them now
-    // lowers the peak while the picture is converted and uploaded.
-    std::vector<unsigned char>().swap(bytes);
-    if (!loaded) {
+    ImageLoad::Result result = ImageLoad::Result::notLoaded;
+    if (readRegularFile(withForwardSlashes(path), largestFileBytes, bytes)) {
+        GLint maxTextureSize = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+        result = ImageLoad::intoBoundImage(std::move(bytes), ImageLoad::gameLimits(maxTextureSize));
+    }
+    if (result == ImageLoad::Result::notLoaded) {
         printf("Texture: %s not loaded.\n", path.c_str());
         ilDeleteImages(1, &imageId);
         return;
     }
-
-    if (!ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE)) {
+    if (result == ImageLoad::Result::notConverted) {
         printf("Texture: %s not not converted.\n", path.c_str());
     }
 

@@ -16,8 +16,8 @@
 // more than one scan, progressive or not, counts 2 bytes of coefficients a
 // channel on top of its samples), and as a JPEG have at most 100 scans and
 // 1 or 3 channels (CMYK and YCCK are refused); a file whose data cannot fill
-// the picture its header claims, or a PNG with a chunk whose CRC is wrong,
-// is refused.
+// the picture its header claims, a PNG with a chunk whose CRC is wrong, or
+// one whose image data does not inflate to exactly its rows, is refused.
 // A texture that failed to load has name 0: bind() then binds the default
 // texture and the surface comes out untextured. Backslashes in the path are
 // read as folder separators; messages print the path as given.

@@ -11,6 +11,7 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick
     dpkg-dev file lintian desktop-file-utils appstream groff man-db
     g++-mingw-w64-x86-64 wine wine64 python3
+    clang-14 libclang-rt-14-dev libpng-dev libjpeg-dev
 )
 
 missing=()

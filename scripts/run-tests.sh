@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the whole test suite twice: once on the normal build, once on a build
 # with AddressSanitizer and UBSan, where any report fails the run; then
-# builds the Windows game and zip and runs their tests under Wine.
+# runs each image fuzzer for a minute (scripts/fuzz.sh), where any finding
+# fails the run; then builds the Windows game and zip and runs their tests
+# under Wine.
 #
 # The tests always run on a virtual X server of their own with Mesa's
 # software renderer, whatever DISPLAY says: every machine then renders the
@@ -38,6 +40,10 @@ export LSAN_OPTIONS="suppressions=$root/tests/support/lsan-mesa.supp:print_suppr
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:verify_asan_link_order=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$asan" && ctest --output-on-failure -j2 --timeout 600) || exit 1
+
+echo "== Image fuzzers, 60 s each"
+(unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
+ FUZZ_SECONDS=${FUZZ_SECONDS:-60} FUZZ_QUIET=1 scripts/fuzz.sh) || exit 1
 
 echo "== Windows build and its tests under Wine"
 unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
