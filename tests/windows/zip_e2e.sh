@@ -5,7 +5,8 @@
 # open, the start-up lines be exactly those of the Linux build with no
 # "Texture:" line, a boosted flight must hit a rock followed by exactly one
 # hundred immunity lines from 99 down to 0, and Escape must end it with
-# status 0.
+# status 0. Started from another folder, the game names every image it could
+# not load there, in the order it loads them, and goes on.
 set -u
 build=${1:?usage: zip_e2e.sh WINDOWS_BUILD_DIR}
 here=$(dirname "$0")
@@ -61,4 +62,17 @@ after=$(grep -A100 -m1 '^Collision with Asteroid ' "$log" | tail -n +2)
 expected=$(for i in $(seq 99 -1 0); do echo "playerImun $i"; done)
 [ "$after" = "$expected" ] || fail "lines after the hit were:
 $after"
+# From a command prompt in another folder: no Textures there.
+elsewhere="$work/Another Folder"
+mkdir -p "$elsewhere"
+start_game "$elsewhere" "$work/elsewhere.log"
+wait_for_window || fail "started from another folder: no window"
+sleep 1
+expected_lines=$(for name in asteroid_v8.jpg fighter.png flame.png flameBottom.png 'explosion.png' front.png \
+                                 asteroid_v8.jpg clouds.png; do
+    separator=/
+    [ "$name" = explosion.png ] && separator='\'
+    printf 'Texture: Textures%s%s not loaded.\n' "$separator" "$name"
+done)
+quit_and_expect_texture_lines "started from another folder" "$expected_lines"
 echo "zip_e2e: passed ($hit)"
