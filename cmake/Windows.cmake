@@ -14,8 +14,7 @@ add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timest
 # What the game's code links on this platform. The image library is the
 # project's own, over libpng and libjpeg, with the calls the game makes.
 add_library(zarvy_platform_libraries INTERFACE)
-target_include_directories(zarvy_platform_libraries INTERFACE
-    ${ZARVY_FREEGLUT_INCLUDE_DIR} ${CMAKE_SOURCE_DIR}/render/imagelib)
+target_include_directories(zarvy_platform_libraries INTERFACE ${ZARVY_FREEGLUT_INCLUDE_DIR})
 target_compile_definitions(zarvy_platform_libraries INTERFACE FREEGLUT_STATIC GLEW_STATIC)
 target_link_libraries(zarvy_platform_libraries INTERFACE
     zarvyimage ${ZARVY_GLEW_LIBRARY} ${ZARVY_FREEGLUT_LIBRARY} ZLIB::ZLIB OpenGL::GLU OpenGL::GL comctl32 winmm gdi32)

@@ -71,6 +71,25 @@ fly_until_hit() {
     [ -n "$HIT" ] || fail "no collision within a minute of flying"
 }
 
+# expect_immunity_countdown SECONDS -- waits for the immunity to run out,
+# ends the game with Escape (status 0 within SECONDS) and checks that the
+# first hit was followed by one line each from 99 down to 0, nothing between.
+expect_immunity_countdown() {
+    local limit=$1 after expected
+    for _ in $(seq 1 200); do
+        grep -q '^playerImun 0$' "$GAME_LOG" && break
+        sleep 0.1
+    done
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game died"
+    quit_game
+    wait_for_exit "$limit" || fail "Escape did not end the game"
+    [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
+    after=$(grep -A100 -m1 '^Collision with Asteroid ' "$GAME_LOG" | tail -n +2)
+    expected=$(for i in $(seq 99 -1 0); do echo "playerImun $i"; done)
+    [ "$after" = "$expected" ] || fail "lines after the hit were:
+$after"
+}
+
 # quit_and_expect_texture_lines LABEL EXPECTED -- checks the game still runs,
 # ends it with Escape (status 0) and compares its "Texture:" lines with
 # EXPECTED.

@@ -173,32 +173,7 @@ inline Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
         rows.push_back(0);
         rows.insert(rows.end(), width, shade);
     }
-    Bytes stream = {0x78, 0x01};
-    for (size_t at = 0; at < rows.size(); at += 65535) {
-        const size_t count = std::min<size_t>(65535, rows.size() - at);
-        stream.push_back(at + count == rows.size() ? 1 : 0);
-        stream.insert(stream.end(), {static_cast<unsigned char>(count), static_cast<unsigned char>(count >> 8),
-                                     static_cast<unsigned char>(~count), static_cast<unsigned char>(~count >> 8)});
-        stream.insert(stream.end(), rows.begin() + static_cast<std::ptrdiff_t>(at),
-                      rows.begin() + static_cast<std::ptrdiff_t>(at + count));
-    }
-    uint32_t low = 1;
-    uint32_t high = 0;
-    for (unsigned char byte : rows) {
-        low = (low + byte) % 65521;
-        high = (high + low) % 65521;
-    }
-    appendBigEndian(stream, (high << 16) | low);
-
-    Bytes header;
-    appendBigEndian(header, width);
-    appendBigEndian(header, height);
-    header.insert(header.end(), {8, 0, 0, 0, 0});
-    Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
-    appendPngChunk(png, "IHDR", header);
-    appendPngChunk(png, "IDAT", stream);
-    appendPngChunk(png, "IEND", {});
-    return png;
+    return rendertest::pngFile(width, height, 8, 0, rows);
 }
 
 // The offset of the first `type` chunk of `png`, 0 if it has none.
