@@ -1,5 +1,5 @@
-#ifndef ZARVY_RENDER_IMAGEFILECHECK_H
-#define ZARVY_RENDER_IMAGEFILECHECK_H
+#ifndef ZARVY_IMAGE_IMAGEFILECHECK_H
+#define ZARVY_IMAGE_IMAGEFILECHECK_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "render/ImageLoad.h"
+#include "image/ImageLoad.h"
 
-#include "render/PngDataCheck.h"
+#include "image/PngDataCheck.h"
 
 #include <IL/il.h>
 #include <algorithm>

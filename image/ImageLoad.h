@@ -1,7 +1,7 @@
-#ifndef ZARVY_RENDER_IMAGELOAD_H
-#define ZARVY_RENDER_IMAGELOAD_H
+#ifndef ZARVY_IMAGE_IMAGELOAD_H
+#define ZARVY_IMAGE_IMAGELOAD_H
 
-#include "render/ImageFileCheck.h"
+#include "image/ImageFileCheck.h"
 
 #include <cstdint>
 #include <vector>

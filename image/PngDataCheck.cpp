@@ -1,4 +1,4 @@
-#include "render/PngDataCheck.h"
+#include "image/PngDataCheck.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#ifndef ZARVY_RENDER_REGULARFILE_H
-#define ZARVY_RENDER_REGULARFILE_H
+#ifndef ZARVY_IMAGE_REGULARFILE_H
+#define ZARVY_IMAGE_REGULARFILE_H
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "render/RegularFile.h"
+#include "image/RegularFile.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "render/TextureObject.h"
 
-#include "render/ImageLoad.h"
-#include "render/RegularFile.h"
+#include "image/ImageLoad.h"
+#include "image/RegularFile.h"
 
 #include <GL/gl.h>
 #include <IL/il.h>

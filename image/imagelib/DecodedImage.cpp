@@ -1,4 +1,4 @@
-#include "render/imagelib/DecodedImage.h"
+#include "image/imagelib/DecodedImage.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "render/imagelib/ImageDecoder.h"
+#include "image/imagelib/ImageDecoder.h"
 
-#include "render/imagelib/DecodedImage.h"
+#include "image/imagelib/DecodedImage.h"
 
 #include <csetjmp>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include <IL/il.h>
 
-#include "render/imagelib/DecodedImage.h"
-#include "render/imagelib/ImageDecoder.h"
-#include "render/imagelib/JpegWriter.h"
-#include "render/imagelib/PngWriter.h"
+#include "image/imagelib/DecodedImage.h"
+#include "image/imagelib/ImageDecoder.h"
+#include "image/imagelib/JpegWriter.h"
+#include "image/imagelib/PngWriter.h"
 
 #include <cstdio>
 #include <map>

@@ -1,6 +1,6 @@
-#include "render/imagelib/JpegWriter.h"
+#include "image/imagelib/JpegWriter.h"
 
-#include "render/imagelib/DecodedImage.h"
+#include "image/imagelib/DecodedImage.h"
 
 #include <csetjmp>
 #include <cstdio>

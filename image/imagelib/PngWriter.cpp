@@ -1,6 +1,6 @@
-#include "render/imagelib/PngWriter.h"
+#include "image/imagelib/PngWriter.h"
 
-#include "render/imagelib/DecodedImage.h"
+#include "image/imagelib/DecodedImage.h"
 
 #include <csetjmp>
 #include <cstring>

@@ -7,10 +7,10 @@
 
 #include "FuzzRequire.h"
 
-#include "render/ImageFileCheck.h"
-#include "render/ImageLoad.h"
-#include "render/imagelib/DecodedImage.h"
-#include "render/imagelib/ImageDecoder.h"
+#include "image/ImageFileCheck.h"
+#include "image/ImageLoad.h"
+#include "image/imagelib/DecodedImage.h"
+#include "image/imagelib/ImageDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,8 +7,8 @@
 
 #include "FuzzRequire.h"
 
-#include "render/ImageFileCheck.h"
-#include "render/ImageLoad.h"
+#include "image/ImageFileCheck.h"
+#include "image/ImageLoad.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#ifndef ZARVY_TESTS_RENDER_IMAGEBYTES_H
-#define ZARVY_TESTS_RENDER_IMAGEBYTES_H
+#ifndef ZARVY_TESTS_IMAGE_IMAGEBYTES_H
+#define ZARVY_TESTS_IMAGE_IMAGEBYTES_H
 
 #include <algorithm>
 #include <cstddef>
@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-// Image files built byte by byte, for the render tests that need kinds of
-// file no encoder writes on request, and small edits of files.
-namespace rendertest {
+// Image files built byte by byte, for the tests that need kinds of file no
+// encoder writes on request, and small edits of files.
+namespace imagetest {
 
 using Bytes = std::vector<unsigned char>;
 
@@ -101,6 +101,66 @@ inline size_t bigEndianLength(const Bytes& bytes, size_t at)
 inline bool convert(const std::string& arguments)
 {
     return std::system(("convert " + arguments + " 2> /dev/null").c_str()) == 0;
+}
+
+inline void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        bytes[at + i] = static_cast<unsigned char>(value >> (8 * (count - 1 - i)));
+    }
+}
+
+// An 8-bit grey PNG of one shade, its rows stored without compression.
+inline Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
+{
+    Bytes rows;
+    for (uint32_t row = 0; row < height; ++row) {
+        rows.push_back(0);
+        rows.insert(rows.end(), width, shade);
+    }
+    return pngFile(width, height, 8, 0, rows);
+}
+
+// The offset of the first `type` chunk of `png`, 0 if it has none.
+inline size_t chunkAt(const Bytes& png, const char* type)
+{
+    for (size_t at = 8; at + 12 <= png.size();) {
+        if (std::equal(type, type + 4, png.begin() + static_cast<std::ptrdiff_t>(at + 4))) {
+            return at;
+        }
+        const size_t length = (size_t(png[at]) << 24) | (size_t(png[at + 1]) << 16) | (size_t(png[at + 2]) << 8) |
+                              png[at + 3];
+        at += 12 + length;
+    }
+    return 0;
+}
+
+// A mid-grey baseline JPEG of `side` by `side` pixels, three channels without
+// subsampling, in one scan per channel. Every block codes no change of
+// average and no detail, one bit each under single-code Huffman tables.
+inline Bytes multiScanJpeg(uint32_t side)
+{
+    Bytes out = {0xff, 0xd8, 0xff, 0xdb, 0x00, 0x43, 0x00};
+    out.insert(out.end(), 64, 1);
+    const unsigned char high = static_cast<unsigned char>(side >> 8);
+    const unsigned char low = static_cast<unsigned char>(side);
+    out.insert(out.end(), {0xff, 0xc0, 0x00, 0x11, 8, high, low, high, low, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
+    for (unsigned char tableClass : {0x00, 0x10}) {
+        out.insert(out.end(), {0xff, 0xc4, 0x00, 0x14, tableClass, 1});
+        out.insert(out.end(), 15, 0);
+        out.push_back(0);
+    }
+    const size_t blocks = size_t((side + 7) / 8) * ((side + 7) / 8);
+    for (unsigned char channel : {1, 2, 3}) {
+        out.insert(out.end(), {0xff, 0xda, 0x00, 0x08, 1, channel, 0x00, 0, 63, 0});
+        // Two zero bits a block, the last byte padded with one bits.
+        out.insert(out.end(), blocks * 2 / 8, 0x00);
+        if (blocks * 2 % 8 != 0) {
+            out.push_back(static_cast<unsigned char>(0xff >> (blocks * 2 % 8)));
+        }
+    }
+    out.insert(out.end(), {0xff, 0xd9});
+    return out;
 }
 
 }

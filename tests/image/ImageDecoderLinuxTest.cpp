@@ -1,9 +1,8 @@
-#include "ImageBytes.h"
-#include "RenderTestSupport.h"
+#include "ImageTestSupport.h"
 
-#include "render/ImageFileCheck.h"
-#include "render/imagelib/DecodedImage.h"
-#include "render/imagelib/ImageDecoder.h"
+#include "image/ImageFileCheck.h"
+#include "image/imagelib/DecodedImage.h"
+#include "image/imagelib/ImageDecoder.h"
 
 #include <IL/il.h>
 #include <chrono>
@@ -20,8 +19,8 @@
 // same files must give the same layout and the same RGBA bytes, and the
 // same files must be refused.
 
-using rendertest::Bytes;
-using rendertest::scratch;
+using imagetest::Bytes;
+using imagetest::scratch;
 
 namespace {
 // What a decoder made of a file: the layout it loaded, then the RGBA bytes
@@ -163,7 +162,7 @@ Outcome ownDecode(const Bytes& file, ILenum loader)
 {
     Outcome outcome;
     DecodedImage image;
-    const rendertest::HangGuard guard("the game's decoder", 20);
+    const imagetest::HangGuard guard("the game's decoder", 20);
     outcome.loaded = loader == IL_PNG ? ImageDecoder::decodePng(file.data(), file.size(), image)
                                       : ImageDecoder::decodeJpeg(file.data(), file.size(), image);
     if (outcome.loaded) {
@@ -265,7 +264,7 @@ Bytes interlacedRowsOf(uint32_t width, uint32_t height, int bitsPerPixel, uint32
 Bytes chunk(const char* type, const Bytes& data)
 {
     Bytes out;
-    rendertest::appendPngChunk(out, type, data);
+    imagetest::appendPngChunk(out, type, data);
     return out;
 }
 
@@ -276,14 +275,14 @@ Bytes paletteChunk(int entries)
 
 Bytes fileBytes(const std::string& path)
 {
-    return rendertest::readBytes(path);
+    return imagetest::readBytes(path);
 }
 
 // A small JPEG made by ImageMagick from a picture with detail.
 Bytes jpegMadeBy(const std::string& name, const std::string& arguments)
 {
     const std::string path = scratch().path(name);
-    EXPECT_TRUE(rendertest::convert(arguments + " " + path)) << name;
+    EXPECT_TRUE(imagetest::convert(arguments + " " + path)) << name;
     return fileBytes(path);
 }
 
@@ -343,7 +342,7 @@ TEST(ImageDecoderComparison, EveryPngLayoutDecodesAlike)
                     extras.push_back({" with tRNS", chunk("tRNS", key)});
                 }
                 for (const auto& extra : extras) {
-                    const Bytes file = rendertest::pngFile(size.first, size.second, layout.bitDepth,
+                    const Bytes file = imagetest::pngFile(size.first, size.second, layout.bitDepth,
                                                            layout.colourType, rows, extra.second, interlace);
                     EXPECT_TRUE(ownDecode(file, IL_PNG).loaded);
                     EXPECT_TRUE(decodeAlike(file, IL_PNG))
@@ -360,7 +359,7 @@ TEST(ImageDecoderComparison, PaletteIndexPastThePaletteIsOpaqueBlack)
 {
     // DevIL reads past its palette for such an index; the game's decoder
     // gives a colour that is the same on every run instead.
-    const Bytes file = rendertest::pngFile(3, 1, 8, 3, {0, 0, 1, 2}, paletteChunk(2));
+    const Bytes file = imagetest::pngFile(3, 1, 8, 3, {0, 0, 1, 2}, paletteChunk(2));
     DecodedImage image;
     ASSERT_TRUE(ImageDecoder::decodePng(file.data(), file.size(), image));
     ASSERT_TRUE(image.convert(DecodedImage::rgba));
@@ -371,7 +370,7 @@ TEST(ImageDecoderComparison, PaletteIndexPastThePaletteIsOpaqueBlack)
 TEST(ImageDecoderComparison, ColourChunksChangeNoPngSample)
 {
     const Bytes rows = rowsOf(17, 9, 24, 3);
-    Bytes profile = rendertest::storedZlib(noise(200, 9));
+    Bytes profile = imagetest::storedZlib(noise(200, 9));
     Bytes iccp = {'i', 'c', 'c', 0, 0};
     iccp.insert(iccp.end(), profile.begin(), profile.end());
     const std::vector<Bytes> chunks = {
@@ -382,9 +381,9 @@ TEST(ImageDecoderComparison, ColourChunksChangeNoPngSample)
         chunk("cHRM", noise(32, 4)),
         chunk("iCCP", iccp),
     };
-    const Bytes plain = rendertest::pngFile(17, 9, 8, 2, rows);
+    const Bytes plain = imagetest::pngFile(17, 9, 8, 2, rows);
     for (size_t i = 0; i < chunks.size(); ++i) {
-        const Bytes file = rendertest::pngFile(17, 9, 8, 2, rows, chunks[i]);
+        const Bytes file = imagetest::pngFile(17, 9, 8, 2, rows, chunks[i]);
         EXPECT_TRUE(decodeAlike(file, IL_PNG)) << "chunk " << i;
         EXPECT_EQ(ownDecode(file, IL_PNG).rgba, ownDecode(plain, IL_PNG).rgba) << "chunk " << i;
     }
@@ -393,12 +392,12 @@ TEST(ImageDecoderComparison, ColourChunksChangeNoPngSample)
 TEST(ImageDecoderComparison, PngsImageMagickWritesDecodeAlike)
 {
     const std::string source = scratch().path("magick-source.png");
-    ASSERT_TRUE(rendertest::convert(detail + " PNG24:" + source));
+    ASSERT_TRUE(imagetest::convert(detail + " PNG24:" + source));
     for (const std::string& arguments : {std::string("-type Grayscale PNG8:"), std::string("PNG8:"),
                                          std::string("PNG64:"), std::string("-interlace PNG PNG32:"),
                                          std::string("-type GrayscaleAlpha PNG:"), std::string("-depth 16 -type Grayscale PNG:")}) {
         const std::string path = scratch().path("magick.png");
-        ASSERT_TRUE(rendertest::convert(source + " " + arguments + path)) << arguments;
+        ASSERT_TRUE(imagetest::convert(source + " " + arguments + path)) << arguments;
         EXPECT_TRUE(decodeAlike(fileBytes(path), IL_PNG)) << arguments;
     }
 }
@@ -408,7 +407,7 @@ TEST(ImageDecoderComparison, EveryKindOfJpegDecodesAlike)
     const Bytes plain = jpegMadeBy("plain.jpg", detail + " -quality 90");
     const Bytes exif = {0xff, 0xe1, 0x00, 0x10, 'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8};
     const Bytes icc = {0xff, 0xe2, 0x00, 0x10, 'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
-    const size_t afterFirst = 4 + rendertest::bigEndianLength(plain, 4);
+    const size_t afterFirst = 4 + imagetest::bigEndianLength(plain, 4);
     const std::vector<std::pair<std::string, Bytes>> kinds = {
         {"baseline", plain},
         {"grey", jpegMadeBy("grey.jpg", detail + " -colorspace Gray -quality 80")},
@@ -420,10 +419,10 @@ TEST(ImageDecoderComparison, EveryKindOfJpegDecodesAlike)
         {"3x5", jpegMadeBy("three.jpg", "-size 3x5 gradient:red-blue")},
         {"grey 17x9", jpegMadeBy("grey17.jpg", "-size 17x9 gradient:white-black -colorspace Gray")},
         {"cmyk", jpegMadeBy("cmyk.jpg", detail + " -colorspace CMYK")},
-        {"exif and icc", rendertest::insertedAt(rendertest::insertedAt(plain, 2, icc), 2, exif)},
-        {"stray bytes", rendertest::insertedAt(plain, afterFirst, {0x00, 0x00, 0x12})},
-        {"fill bytes", rendertest::insertedAt(plain, afterFirst, {0xff, 0xff, 0xff})},
-        {"after the end", rendertest::insertedAt(plain, plain.size(), {'t', 'r', 'a', 'i', 'l', 0xff, 0xd8})},
+        {"exif and icc", imagetest::insertedAt(imagetest::insertedAt(plain, 2, icc), 2, exif)},
+        {"stray bytes", imagetest::insertedAt(plain, afterFirst, {0x00, 0x00, 0x12})},
+        {"fill bytes", imagetest::insertedAt(plain, afterFirst, {0xff, 0xff, 0xff})},
+        {"after the end", imagetest::insertedAt(plain, plain.size(), {'t', 'r', 'a', 'i', 'l', 0xff, 0xd8})},
     };
     for (const auto& kind : kinds) {
         EXPECT_TRUE(ownDecode(kind.second, IL_JPG).loaded) << kind.first;
@@ -434,7 +433,7 @@ TEST(ImageDecoderComparison, EveryKindOfJpegDecodesAlike)
 TEST(ImageDecoderComparison, CutFilesAreRefusedAlike)
 {
     // DevIL hangs on most cuts of a PNG's image data, so the PNG is small.
-    const Bytes png = rendertest::pngFile(3, 2, 8, 6, rowsOf(3, 2, 32, 8));
+    const Bytes png = imagetest::pngFile(3, 2, 8, 6, rowsOf(3, 2, 32, 8));
     const std::vector<std::pair<Bytes, ILenum>> files = {
         {png, IL_PNG},
         {jpegMadeBy("cut.jpg", detail), IL_JPG},
@@ -452,7 +451,7 @@ TEST(ImageDecoderComparison, DamagedFilesAreRefusedAlike)
 {
     // Every byte of a small PNG and a small JPEG inverted in turn: bad CRCs,
     // broken headers, corrupt image data, markers turned into others.
-    const Bytes png = rendertest::pngFile(4, 3, 8, 2, rowsOf(4, 3, 24, 2), chunk("gAMA", {0, 0, 0xb1, 0x8f}));
+    const Bytes png = imagetest::pngFile(4, 3, 8, 2, rowsOf(4, 3, 24, 2), chunk("gAMA", {0, 0, 0xb1, 0x8f}));
     const Bytes jpeg = jpegMadeBy("damaged.jpg", "-seed 2 -size 9x7 plasma:red-blue -quality 70");
     for (const auto& file : {std::make_pair(png, ILenum(IL_PNG)), std::make_pair(jpeg, ILenum(IL_JPG))}) {
         for (size_t at = 0; at < file.first.size(); ++at) {

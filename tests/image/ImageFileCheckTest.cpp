@@ -1,4 +1,4 @@
-#include "render/ImageFileCheck.h"
+#include "image/ImageFileCheck.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

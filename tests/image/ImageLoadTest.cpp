@@ -1,14 +1,14 @@
 // The load sequence the texture class and the fuzzers share, on bytes in
 // memory and without GL: only DevIL's bound image is looked at.
 
-#include "TextureTestSupport.h"
+#include "ImageTestSupport.h"
 
-#include "render/ImageLoad.h"
+#include "image/ImageLoad.h"
 
 #include <IL/il.h>
 #include <gtest/gtest.h>
 
-using namespace texturetest;
+using namespace imagetest;
 
 namespace {
 class ImageLoadTest : public testing::Test {

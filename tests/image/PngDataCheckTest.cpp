@@ -1,17 +1,16 @@
 // The check that a PNG's image data decodes, on files built byte by byte:
 // each fault is one that libpng stops on while it reads the rows.
 
-#include "ImageBytes.h"
-#include "RenderTestSupport.h"
+#include "ImageTestSupport.h"
 
-#include "render/PngDataCheck.h"
+#include "image/PngDataCheck.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
 #include <vector>
 
-using rendertest::Bytes;
+using imagetest::Bytes;
 
 namespace {
 using Chunks = std::vector<std::pair<const char*, Bytes>>;
@@ -25,15 +24,15 @@ bool decodes(const Bytes& png)
 Bytes greyPngWith(uint32_t width, uint32_t height, const Chunks& chunks, unsigned char interlace = 0)
 {
     Bytes header;
-    rendertest::appendBigEndian(header, width);
-    rendertest::appendBigEndian(header, height);
+    imagetest::appendBigEndian(header, width);
+    imagetest::appendBigEndian(header, height);
     header.insert(header.end(), {8, 0, 0, 0, interlace});
     Bytes png = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a};
-    rendertest::appendPngChunk(png, "IHDR", header);
+    imagetest::appendPngChunk(png, "IHDR", header);
     for (const auto& chunk : chunks) {
-        rendertest::appendPngChunk(png, chunk.first, chunk.second);
+        imagetest::appendPngChunk(png, chunk.first, chunk.second);
     }
-    rendertest::appendPngChunk(png, "IEND", {});
+    imagetest::appendPngChunk(png, "IEND", {});
     return png;
 }
 
@@ -51,7 +50,7 @@ Bytes rows(uint32_t width, uint32_t count)
 
 TEST(PngDataCheck, WholeDataDecodesInOneOrSeveralChunks)
 {
-    const Bytes stream = rendertest::storedZlib(rows(5, 3));
+    const Bytes stream = imagetest::storedZlib(rows(5, 3));
     EXPECT_TRUE(decodes(greyPngWith(5, 3, {{"IDAT", stream}})));
     const Bytes first(stream.begin(), stream.begin() + 7);
     const Bytes rest(stream.begin() + 7, stream.end());
@@ -64,7 +63,7 @@ TEST(PngDataCheck, WholeDataDecodesInOneOrSeveralChunks)
     for (unsigned char type = 0; type <= 4; ++type) {
         filtered[type * 6u] = type;
     }
-    EXPECT_TRUE(decodes(greyPngWith(5, 5, {{"IDAT", rendertest::storedZlib(filtered)}})));
+    EXPECT_TRUE(decodes(greyPngWith(5, 5, {{"IDAT", imagetest::storedZlib(filtered)}})));
 }
 
 TEST(PngDataCheck, InterlacedDataHoldsTheRowsOfEveryPass)
@@ -72,17 +71,17 @@ TEST(PngDataCheck, InterlacedDataHoldsTheRowsOfEveryPass)
     // 3 by 3 pixels in Adam7: passes 1, 4, 5, 6 and 7 hold 1, 1, 1, 2 and 1
     // rows of 1, 1, 2, 1 and 3 pixels; passes 2 and 3 are empty.
     const Bytes passes = {0, 1, 0, 2, 0, 3, 4, 0, 5, 0, 6, 0, 7, 8, 9};
-    EXPECT_TRUE(decodes(greyPngWith(3, 3, {{"IDAT", rendertest::storedZlib(passes)}}, 1)));
+    EXPECT_TRUE(decodes(greyPngWith(3, 3, {{"IDAT", imagetest::storedZlib(passes)}}, 1)));
     const Bytes plain = rows(3, 3);
     ASSERT_EQ(plain.size(), 12u);
-    EXPECT_FALSE(decodes(greyPngWith(3, 3, {{"IDAT", rendertest::storedZlib(plain)}}, 1)));
-    EXPECT_FALSE(decodes(greyPngWith(3, 3, {{"IDAT", rendertest::storedZlib(passes)}}, 0)));
+    EXPECT_FALSE(decodes(greyPngWith(3, 3, {{"IDAT", imagetest::storedZlib(plain)}}, 1)));
+    EXPECT_FALSE(decodes(greyPngWith(3, 3, {{"IDAT", imagetest::storedZlib(passes)}}, 0)));
 }
 
 TEST(PngDataCheck, DataLibpngStopsOnIsRefused)
 {
     const Bytes filtered = rows(5, 3);
-    const Bytes stream = rendertest::storedZlib(filtered);
+    const Bytes stream = imagetest::storedZlib(filtered);
 
     // Not a zlib stream: the first bytes are no zlib header.
     Bytes noHeader = stream;
@@ -102,13 +101,13 @@ TEST(PngDataCheck, DataLibpngStopsOnIsRefused)
     // A filter type past 4.
     Bytes badFilter = filtered;
     badFilter[6] = 5;
-    EXPECT_FALSE(decodes(greyPngWith(5, 3, {{"IDAT", rendertest::storedZlib(badFilter)}})));
+    EXPECT_FALSE(decodes(greyPngWith(5, 3, {{"IDAT", imagetest::storedZlib(badFilter)}})));
     // One byte of the rows short, one too many.
     const Bytes shortRows(filtered.begin(), filtered.end() - 1);
-    EXPECT_FALSE(decodes(greyPngWith(5, 3, {{"IDAT", rendertest::storedZlib(shortRows)}})));
+    EXPECT_FALSE(decodes(greyPngWith(5, 3, {{"IDAT", imagetest::storedZlib(shortRows)}})));
     Bytes longRows = filtered;
     longRows.push_back(0);
-    EXPECT_FALSE(decodes(greyPngWith(5, 3, {{"IDAT", rendertest::storedZlib(longRows)}})));
+    EXPECT_FALSE(decodes(greyPngWith(5, 3, {{"IDAT", imagetest::storedZlib(longRows)}})));
     // A stream cut before its end, and one whose rest comes after another
     // chunk, where libpng no longer looks.
     const Bytes first(stream.begin(), stream.begin() + 7);
@@ -121,7 +120,7 @@ TEST(PngDataCheck, TheGameImagesDecode)
 {
     for (const char* name : {"clouds.png", "explosion.png", "fighter.png", "flame.png", "flameBottom.png",
                              "front.png"}) {
-        const Bytes png = rendertest::readBytes(std::string("Textures/") + name);
+        const Bytes png = imagetest::readBytes(std::string("Textures/") + name);
         ASSERT_FALSE(png.empty()) << name;
         EXPECT_TRUE(decodes(png)) << name;
     }

@@ -1,7 +1,6 @@
 #ifndef ZARVY_TESTS_RENDER_TEXTURETESTSUPPORT_H
 #define ZARVY_TESTS_RENDER_TEXTURETESTSUPPORT_H
 
-#include "ImageBytes.h"
 #include "RenderTestSupport.h"
 
 #include "render/TextureObject.h"
@@ -14,19 +13,12 @@
 #include <utility>
 #include <vector>
 
-// The fixture and the file makers of the texture tests: pictures written
-// through the image library, PNGs and JPEGs built or edited byte by byte.
+// The fixture of the texture tests, with the image file makers they share
+// with the image tests.
 namespace texturetest {
 
-using rendertest::appendBigEndian;
-using rendertest::appendPngChunk;
-using rendertest::bigEndianLength;
-using rendertest::crc32;
-using rendertest::insertedAt;
+using namespace imagetest;
 using rendertest::RenderTest;
-using rendertest::scratch;
-
-using Bytes = rendertest::Bytes;
 
 class TextureObjectTest : public RenderTest {
 protected:
@@ -81,7 +73,7 @@ protected:
         testing::internal::CaptureStdout();
         const auto begin = std::chrono::steady_clock::now();
         {
-            const rendertest::HangGuard guard("loading " + path, 20);
+            const HangGuard guard("loading " + path, 20);
             const TextureObject texture(path);
             loaded = texture.isLoaded();
         }
@@ -121,24 +113,17 @@ protected:
     static std::string smallPng()
     {
         const std::string path = scratch().path("small.png");
-        EXPECT_TRUE(rendertest::writeImage(path, 8, 8, 4, pattern(4)));
+        EXPECT_TRUE(writeImage(path, 8, 8, 4, pattern(4)));
         return path;
     }
 
     static std::string smallJpeg()
     {
         const std::string path = scratch().path("small.jpg");
-        EXPECT_TRUE(rendertest::writeImage(path, 8, 8, 3, pattern(3)));
+        EXPECT_TRUE(writeImage(path, 8, 8, 3, pattern(3)));
         return path;
     }
 };
-
-inline void setBigEndian(Bytes& bytes, size_t at, uint32_t value, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        bytes[at + i] = static_cast<unsigned char>(value >> (8 * (count - 1 - i)));
-    }
-}
 
 // The RGBA texels of level 0 of the texture `path` becomes, empty if it
 // did not load.
@@ -160,63 +145,7 @@ inline Bytes texelsOf(const std::string& path)
     return texels;
 }
 
-inline void writeAll(const std::string& path, const Bytes& bytes)
-{
-    rendertest::writeBytes(path, bytes, bytes.size());
-}
 
-// An 8-bit grey PNG of one shade, its rows stored without compression.
-inline Bytes greyPng(uint32_t width, uint32_t height, unsigned char shade)
-{
-    Bytes rows;
-    for (uint32_t row = 0; row < height; ++row) {
-        rows.push_back(0);
-        rows.insert(rows.end(), width, shade);
-    }
-    return rendertest::pngFile(width, height, 8, 0, rows);
-}
-
-// The offset of the first `type` chunk of `png`, 0 if it has none.
-inline size_t chunkAt(const Bytes& png, const char* type)
-{
-    for (size_t at = 8; at + 12 <= png.size();) {
-        if (std::equal(type, type + 4, png.begin() + static_cast<std::ptrdiff_t>(at + 4))) {
-            return at;
-        }
-        const size_t length = (size_t(png[at]) << 24) | (size_t(png[at + 1]) << 16) | (size_t(png[at + 2]) << 8) |
-                              png[at + 3];
-        at += 12 + length;
-    }
-    return 0;
-}
-
-// A mid-grey baseline JPEG of `side` by `side` pixels, three channels without
-// subsampling, in one scan per channel. Every block codes no change of
-// average and no detail, one bit each under single-code Huffman tables.
-inline Bytes multiScanJpeg(uint32_t side)
-{
-    Bytes out = {0xff, 0xd8, 0xff, 0xdb, 0x00, 0x43, 0x00};
-    out.insert(out.end(), 64, 1);
-    const unsigned char high = static_cast<unsigned char>(side >> 8);
-    const unsigned char low = static_cast<unsigned char>(side);
-    out.insert(out.end(), {0xff, 0xc0, 0x00, 0x11, 8, high, low, high, low, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
-    for (unsigned char tableClass : {0x00, 0x10}) {
-        out.insert(out.end(), {0xff, 0xc4, 0x00, 0x14, tableClass, 1});
-        out.insert(out.end(), 15, 0);
-        out.push_back(0);
-    }
-    const size_t blocks = size_t((side + 7) / 8) * ((side + 7) / 8);
-    for (unsigned char channel : {1, 2, 3}) {
-        out.insert(out.end(), {0xff, 0xda, 0x00, 0x08, 1, channel, 0x00, 0, 63, 0});
-        // Two zero bits a block, the last byte padded with one bits.
-        out.insert(out.end(), blocks * 2 / 8, 0x00);
-        if (blocks * 2 % 8 != 0) {
-            out.push_back(static_cast<unsigned char>(0xff >> (blocks * 2 % 8)));
-        }
-    }
-    out.insert(out.end(), {0xff, 0xd9});
-    return out;
-}
 }
 
 #endif
