@@ -3,6 +3,7 @@
 #include "app/FocusWatcher.h"
 #include "app/Input.h"
 #include "app/KeyboardLayout.h"
+#include "app/KeypadReleases.h"
 #include "game/AsteroidsField.h"
 #include "game/Player.h"
 #include "render/Camera.h"
@@ -32,6 +33,9 @@ const GLfloat lightPosition[4] = {-50.0f, 50.0f, 80.0f, 0.0f};
 
 // Watches the window opened by openWindow; polled once per tick.
 FocusWatcher* keyboardFocus = nullptr;
+// Keeps the keypad's releases from leaving its characters held; lives as
+// long as the window.
+KeypadReleases* keypadReleases = nullptr;
 }
 
 void openWindow(int* argc, char** argv, const char* title)
@@ -47,6 +51,7 @@ void openWindow(int* argc, char** argv, const char* title)
         input->setLayout(KeyboardLayout::ofCurrentDisplay());
     }
     keyboardFocus = new FocusWatcher();
+    keypadReleases = new KeypadReleases();
     glutReshapeFunc(reshape);
     glutDisplayFunc(display);
     glutKeyboardFunc(keyboard);

@@ -1,5 +1,6 @@
 #include "app/FocusWatcher.h"
 #include "app/Input.h"
+#include "app/KeypadReleases.h"
 #include "app/KeyboardLayout.h"
 #include "app/UsKeyboard.h"
 #include "support/GlTest.h"
@@ -32,12 +33,13 @@ void recordPress(unsigned char key, int, int)
 }
 
 // What the toolkit reports for the release of a key while the given
-// modifiers are held, through its own window procedure.
+// modifiers are held (Num Lock and Caps Lock: toggled on), through its own
+// window procedure.
 int releasedAs(UINT virtualKey, std::initializer_list<int> held)
 {
     BYTE keyState[256] = {};
     for (int key : held) {
-        keyState[key] = 0x80;
+        keyState[key] = key == VK_NUMLOCK || key == VK_CAPITAL ? 0x01 : 0x80;
     }
     SetKeyboardState(keyState);
     releases.clear();
@@ -117,6 +119,94 @@ TEST_F(GlTest, KeyboardLayoutTiesEveryReleaseTheToolkitReports)
         }
     }
     glutKeyboardUpFunc(nullptr);
+}
+
+// The keypad's character keys, each with the character its press makes.
+const std::pair<UINT, unsigned char> keypadKeys[] = {
+    {VK_SUBTRACT, '-'}, {VK_DECIMAL, '.'}, {VK_NUMPAD2, '2'}, {VK_NUMPAD3, '3'},
+    {VK_NUMPAD0, '0'},  {VK_ADD, '+'},     {VK_MULTIPLY, '*'}, {VK_DIVIDE, '/'},
+};
+
+// Modifier states a keypad key can be let go under, Num Lock on in each.
+const std::initializer_list<int> keypadModifiers[] = {
+    {VK_NUMLOCK},
+    {VK_NUMLOCK, VK_SHIFT},
+    {VK_NUMLOCK, VK_CONTROL},
+    {VK_NUMLOCK, VK_CONTROL, VK_SHIFT},
+    {VK_NUMLOCK, VK_MENU},
+    {VK_NUMLOCK, VK_CONTROL, VK_MENU},
+    {VK_NUMLOCK, VK_CONTROL, VK_MENU, VK_SHIFT, VK_CAPITAL},
+};
+
+TEST_F(GlTest, KeypadKeysLetGoOfTheirCharacterUnderEveryModifier)
+{
+    // The keypad's minus and point are the roll keys: a release reported as
+    // the key's virtual-key code (a letter's) would leave the ship rolling.
+    const KeyboardLayout system = KeyboardLayout::ofCurrentDisplay();
+    glutKeyboardUpFunc(recordRelease);
+    int reportedAsALetter = 0;
+    for (const auto& [virtualKey, character] : keypadKeys) {
+        for (const auto& held : keypadModifiers) {
+            reportedAsALetter += releasedAs(virtualKey, held) != character;
+        }
+    }
+    // The toolkit alone gets some of them wrong, or this test shows nothing.
+    EXPECT_GT(reportedAsALetter, 0);
+    {
+        KeypadReleases keypadReleases;
+        for (const auto& [virtualKey, character] : keypadKeys) {
+            for (const auto& held : keypadModifiers) {
+                const int reported = releasedAs(virtualKey, held);
+                EXPECT_EQ(reported, character) << character << " under " << held.size() << " keys";
+                Input input;
+                input.setLayout(system);
+                input.keyDown(character, 0, 0);
+                input.keyUp(static_cast<unsigned char>(reported), 0, 0);
+                EXPECT_FALSE(input.isKeyDown(character)) << character << " released as " << reported;
+            }
+        }
+        // The rest of the keyboard is reported as before: Control with the
+        // period key gives its virtual-key code, which the layout ties to it.
+        EXPECT_EQ(releasedAs(VK_OEM_PERIOD, {VK_CONTROL}), VK_OEM_PERIOD);
+        EXPECT_EQ(releasedAs('A', {VK_SHIFT}), 'A');
+    }
+    // Gone with the object.
+    EXPECT_EQ(releasedAs(VK_SUBTRACT, {VK_NUMLOCK, VK_CONTROL, VK_MENU}), VK_SUBTRACT);
+    glutKeyboardUpFunc(nullptr);
+}
+
+TEST_F(GlTest, KeypadReleasesGiveTheModifiersBack)
+{
+    // The toolkit sees the keypad's own state only while it handles the
+    // release: Control and Shift are still held afterwards, Num Lock as it was.
+    const HWND window = glWindow();
+    KeypadReleases keypadReleases;
+    BYTE keyState[256] = {};
+    keyState[VK_CONTROL] = keyState[VK_LCONTROL] = keyState[VK_SHIFT] = 0x80;
+    SetKeyboardState(keyState);
+    SendMessageW(window, WM_KEYUP, VK_SUBTRACT, static_cast<LPARAM>(1 | (3u << 30)));
+    BYTE after[256] = {};
+    GetKeyboardState(after);
+    const BYTE none[256] = {};
+    SetKeyboardState(const_cast<BYTE*>(none));
+    EXPECT_EQ(after[VK_CONTROL] & 0x80, 0x80);
+    EXPECT_EQ(after[VK_LCONTROL] & 0x80, 0x80);
+    EXPECT_EQ(after[VK_SHIFT] & 0x80, 0x80);
+    EXPECT_EQ(after[VK_NUMLOCK] & 0x01, 0);
+}
+
+TEST_F(GlTest, KeypadReleasesWithoutAContextActOnNothing)
+{
+    const HDC deviceContext = wglGetCurrentDC();
+    const HGLRC context = wglGetCurrentContext();
+    wglMakeCurrent(nullptr, nullptr);
+    {
+        KeypadReleases keypadReleases;
+        wglMakeCurrent(deviceContext, context);
+        glutKeyboardUpFunc(recordRelease);
+        EXPECT_EQ(releasedAs(VK_SUBTRACT, {VK_NUMLOCK, VK_CONTROL, VK_MENU}), VK_SUBTRACT);
+        glutKeyboardUpFunc(nullptr);
+    }
 }
 
 TEST_F(GlTest, KeyboardLayoutWithoutAWindowIsTheUsLayout)
