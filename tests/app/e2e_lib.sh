@@ -3,6 +3,11 @@
 # Every key goes to the game's window by --window, never to whichever window
 # has the focus.
 
+# Reads the game's window: tests wait on what the picture shows, not on the
+# clock (see picture.py).
+PICTURE_SCRIPT="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/picture.py"
+picture() { python3 "$PICTURE_SCRIPT" "$@"; }
+
 # start_game WORKDIR LOGFILE -- starts build/zarvy in WORKDIR, sets GAME_PID.
 start_game() {
     local workdir=$1 log=$2
@@ -40,6 +45,14 @@ wait_for_exit() {
     kill -9 "$GAME_PID" 2>/dev/null
     echo "FAIL: the game did not end within $limit s" >&2
     return 1
+}
+
+# wait_frames COUNT -- waits until the game's picture has changed COUNT
+# times, so at least COUNT ticks ran (at most a minute: a loaded machine may
+# run the game at a fraction of its pace, and a window that does not change
+# is a fault).
+wait_frames() {
+    picture frames "$WINDOW" "$1" 60 || fail "the game drew no $1 new pictures"
 }
 
 # xdotool's complaint about Xvfb's input focus is noise; errors still fail.
