@@ -64,16 +64,17 @@ release() { xdotool keyup --window "$WINDOW" "$1" 2>/dev/null; }
 quit_game() { xdotool key --delay 0 --window "$WINDOW" Escape 2>/dev/null; return 0; }
 
 # fly_until_hit -- boosts and weaves left and right until the console shows
-# the first hit (at most a minute of flying), sets HIT to its line.
+# the first hit (at most 60 weaves of 50 ticks each, however long the game
+# takes to run them), sets HIT to its line.
 fly_until_hit() {
-    local second key
+    local weave key
     HIT=""
     press r
-    for second in $(seq 1 60); do
-        key=$([ $((second % 2)) -eq 0 ] && echo a || echo d)
+    for weave in $(seq 1 60); do
+        key=$([ $((weave % 2)) -eq 0 ] && echo a || echo d)
         press "$key"
-        for _ in 1 2 3 4 5; do
-            sleep 0.2
+        for _ in 1 2 3 4 5 6 7 8 9 10; do
+            wait_frames 5
             HIT=$(grep -m1 '^Collision with Asteroid [0-9][0-9]*$' "$GAME_LOG")
             [ -n "$HIT" ] && break
         done
@@ -81,7 +82,18 @@ fly_until_hit() {
         [ -n "$HIT" ] && break
     done
     release r
-    [ -n "$HIT" ] || fail "no collision within a minute of flying"
+    [ -n "$HIT" ] || fail "no collision in 3000 ticks of flying"
+}
+
+# wait_for_line PATTERN -- waits (a minute at most) until the console shows
+# a line matching the extended regular expression PATTERN.
+wait_for_line() {
+    for _ in $(seq 1 600); do
+        grep -Eq "$1" "$GAME_LOG" && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game died before printing a line like $1"
+        sleep 0.1
+    done
+    fail "no line like $1 within a minute; the console said: $(cat "$GAME_LOG")"
 }
 
 # expect_immunity_countdown SECONDS -- waits for the immunity to run out,
@@ -89,10 +101,7 @@ fly_until_hit() {
 # first hit was followed by one line each from 99 down to 0, nothing between.
 expect_immunity_countdown() {
     local limit=$1 after expected
-    for _ in $(seq 1 200); do
-        grep -q '^playerImun 0$' "$GAME_LOG" && break
-        sleep 0.1
-    done
+    wait_for_line '^playerImun 0$'
     kill -0 "$GAME_PID" 2>/dev/null || fail "the game died"
     quit_game
     wait_for_exit "$limit" || fail "Escape did not end the game"

@@ -58,8 +58,8 @@ run_case() {
     local label=$1 expected=$2 log="$work/log"
     start_game "$work/run" "$log"
     wait_for_window || fail "$label: no window"
-    press d; sleep 0.3; release d
-    sleep 0.2
+    press d; wait_frames 5; release d
+    wait_frames 2
     quit_and_expect_texture_lines "$label" "$expected"
     echo "ok: $label"
 }
@@ -82,19 +82,36 @@ fresh_copy
 rm -rf "$work/run/Textures"
 run_case "no Textures folder" "$(expected_lines "${images[@]}")"
 
-# Resizing to 1 by 1 and back leaves a picture that is not black.
+# Resizing to 1 by 1 and back leaves a picture that is not black. The game
+# takes the sizes in turn: a picture drawn at 800 by 1 shows it took 1 by 1.
 fresh_copy
 start_game "$work/run" "$work/log"
 wait_for_window || fail "resize: no window"
-sleep 0.5
-xdotool windowsize "$WINDOW" 1 1; sleep 0.5
-xdotool windowsize "$WINDOW" 800 1; sleep 0.5
-xdotool windowsize "$WINDOW" 800 600; sleep 0.8
+wait_frames 2
+# resize_to WIDTH HEIGHT -- resizes the window and waits until it has that size.
+resize_to() {
+    xdotool windowsize "$WINDOW" "$1" "$2"
+    for _ in $(seq 1 100); do
+        [ "$(xdotool getwindowgeometry "$WINDOW" 2>/dev/null | sed -n 's/^ *Geometry: //p')" = "$1x$2" ] && return 0
+        sleep 0.05
+    done
+    fail "resize: the window did not take $1 by $2"
+}
+resize_to 1 1
+resize_to 800 1
+wait_frames 3
+resize_to 800 600
 kill -0 "$GAME_PID" 2>/dev/null || fail "resize: the game died"
-import -window "$WINDOW" "$work/shot.png" 2>/dev/null || fail "resize: no screenshot"
-size=$(identify -format '%wx%h' "$work/shot.png")
-[ "$size" = "800x600" ] || fail "resize: window is $size"
-mean=$(convert "$work/shot.png" -colorspace gray -format '%[fx:mean*255]' info:)
+# Until the game has drawn at the full size again (a minute at most).
+mean=0
+for _ in $(seq 1 60); do
+    import -window "$WINDOW" "$work/shot.png" 2>/dev/null || fail "resize: no screenshot"
+    size=$(identify -format '%wx%h' "$work/shot.png")
+    [ "$size" = "800x600" ] || fail "resize: window is $size"
+    mean=$(convert "$work/shot.png" -colorspace gray -format '%[fx:mean*255]' info:)
+    awk -v m="$mean" 'BEGIN { exit !(m > 3) }' && break
+    wait_frames 1
+done
 awk -v m="$mean" 'BEGIN { exit !(m > 3) }' || fail "resize: picture is black (mean $mean)"
 quit_game
 wait_for_exit 5 || fail "resize: no exit"

@@ -81,6 +81,12 @@ class XImage(ctypes.Structure):
                 ("bits_per_pixel", ctypes.c_int)]
 
 
+class WindowAttributes(ctypes.Structure):
+    # The leading fields of XWindowAttributes; the rest is room Xlib fills.
+    _fields_ = [("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+                ("height", ctypes.c_int), ("rest", ctypes.c_byte * 256)]
+
+
 class Window:
     """The game's window on the current display, read with XGetImage."""
 
@@ -94,6 +100,7 @@ class Window:
         self.x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                        ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         self.x11.XDestroyImage.argtypes = [ctypes.POINTER(XImage)]
+        self.x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
         self.x11.XRaiseWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         self.x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
         # A window that went away (or is not mapped yet) must not end this
@@ -105,14 +112,18 @@ class Window:
             sys.exit("picture.py: cannot open the display")
         self.window = window
 
-    def grab(self, top, rows):
-        """The window's rows top to top + rows - 1 as (BGRA bytes, stride),
-        or None when they cannot be read."""
+    def grab(self):
+        """The window's picture (at most WIDTH by HEIGHT from its top left) as
+        (BGRA bytes, stride, width, height), or None when it cannot be read."""
+        attributes = WindowAttributes()
+        if not self.x11.XGetWindowAttributes(self.display, self.window, ctypes.byref(attributes)):
+            return None
+        width, height = min(WIDTH, attributes.width), min(HEIGHT, attributes.height)
         # Test programs running beside this one open windows over the game's;
         # the game redraws what a raise uncovers at its next tick.
         self.x11.XRaiseWindow(self.display, self.window)
         self.x11.XSync(self.display, 0)
-        image = self.x11.XGetImage(self.display, self.window, 0, top, WIDTH, rows,
+        image = self.x11.XGetImage(self.display, self.window, 0, 0, width, height,
                                    0xffffffff, 2)  # all planes, ZPixmap
         if not image:
             return None
@@ -120,7 +131,7 @@ class Window:
             if image.contents.bits_per_pixel != 32 or image.contents.byte_order != 0:
                 sys.exit("picture.py: the display is not 32 bits per pixel, least significant first")
             stride = image.contents.bytes_per_line
-            return ctypes.string_at(image.contents.data, stride * rows), stride
+            return ctypes.string_at(image.contents.data, stride * height), stride, width, height
         finally:
             self.x11.XDestroyImage(image)
 
@@ -132,13 +143,14 @@ def shots(window, seconds):
     deadline = time.monotonic() + seconds
     previous = None
     while time.monotonic() < deadline:
-        grabbed = window.grab(0, HEIGHT)
+        grabbed = window.grab()
         if grabbed is not None:
-            pixels, stride = grabbed
+            pixels, stride, width, height = grabbed
             digest = hashlib.sha1(pixels).digest()
             changed = previous is not None and digest != previous
             previous = digest
-            yield changed, flame_measures(pixels, stride, BAND_TOP, BAND_ROWS, WIDTH)
+            in_band = width == WIDTH and height >= BAND_TOP + BAND_ROWS
+            yield changed, flame_measures(pixels, stride, BAND_TOP, BAND_ROWS, width) if in_band else None
         time.sleep(POLL)
 
 

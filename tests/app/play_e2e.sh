@@ -19,18 +19,24 @@ wait_for_window || fail "window"
 fly_until_hit
 hit=$HIT
 
-# Hand the view to the free camera while the immunity is counting: a short
-# tap, so the keyboard does not repeat the space bar.
-sleep 0.4
-press space; sleep 0.05; release space
-sleep 0.3
-frozen=$(grep -c '^playerImun ' "$log")
-press e; sleep 0.8; release e
-sleep 0.2
-[ "$(grep -c '^playerImun ' "$log")" -eq "$frozen" ] || fail "immunity counted on while the free camera had the view"
+# Hand the view to the free camera while the immunity is counting, ten
+# ticks into it: a short tap, so the keyboard does not repeat the space bar.
+wait_for_line '^playerImun 90$'
+press space; release space
+# The count stops once the tap is handled: the same over five ticks.
+frozen=""
+for _ in $(seq 1 20); do
+    before=$(grep -c '^playerImun ' "$log")
+    wait_frames 5
+    [ "$(grep -c '^playerImun ' "$log")" -eq "$before" ] && { frozen=$before; break; }
+done
+[ -n "$frozen" ] || fail "immunity counted on after the space bar handed the view to the free camera"
 [ "$frozen" -lt 100 ] || fail "the immunity ran out before the free camera took over"
+# Turning the free camera for forty ticks counts nothing either.
+press e; wait_frames 40; release e
+[ "$(grep -c '^playerImun ' "$log")" -eq "$frozen" ] || fail "immunity counted on while the free camera had the view"
 
 # Give the ship back and let the immunity run out.
-press space; sleep 0.05; release space
+press space; release space
 expect_immunity_countdown 5
 echo "play_e2e: passed ($hit)"

@@ -18,10 +18,11 @@ echo "$info" | grep -q 'Absolute upper-left Y:  0' || fail "y position: $info"
 
 # The ship has the keyboard at first; the space bar hands it to the free
 # camera, whose keys then move and turn the view.
+# Each key is held for five ticks.
 for key in space w e t 3; do
-    press "$key"; sleep 0.2; release "$key"
+    press "$key"; wait_frames 5; release "$key"
 done
-sleep 0.3
+wait_frames 2
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game died while keys were pressed"
 
 quit_game

@@ -42,7 +42,7 @@ run_case() {
     wait_for_window || fail "$label: no window"
     local waited=$((($(date +%s%N) - began) / 1000000))
     [ "$waited" -le 5000 ] || fail "$label: the window took $waited ms"
-    sleep 0.3
+    wait_frames 2
     quit_and_expect_texture_lines "$label" "$expected"
     echo "ok: $label (window after $waited ms)"
 }

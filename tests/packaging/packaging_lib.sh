@@ -63,7 +63,7 @@ play_installed() {
     ZARVY_BIN=$launcher
     start_game "$elsewhere" "$log"
     wait_for_window || fail "no window from $launcher"
-    sleep 0.5
+    wait_frames 2
     quit_game
     wait_for_exit 5 || fail "exit"
     [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
