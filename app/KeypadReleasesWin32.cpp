@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 namespace {
+// Shift, Control and Alt, of either side.
 const int modifierKeys[] = {VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL,
                             VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU};
 
@@ -14,10 +15,10 @@ bool onKeypad(WPARAM virtualKey)
     return virtualKey >= VK_NUMPAD0 && virtualKey <= VK_DIVIDE;
 }
 
-// The keyboard state under which a keypad key makes its own character: no
-// Shift, Control or Alt held and Num Lock on. The press of a keypad key
-// makes that character under any modifier that makes one at all, so this is
-// what the press made.
+// The keyboard state under which a keypad key makes its own character:
+// Shift, Control and Alt up, Num Lock on. A keypad key's press makes that
+// character or none at all (under Control), so its release is looked up as
+// its press was.
 void makeKeypadState(BYTE* keyState)
 {
     for (int modifier : modifierKeys) {
