@@ -48,7 +48,20 @@ EQUIVALENTS = os.path.join(ROOT, "tests", "mutation", "equivalents.txt")
 # and tests_tools (the generators' output and the tools' arguments; the game
 # reaches it only through the golden pictures).
 PROGRAMS = ["math", "game", "render", "app", "scene"]
-GTEST_FILTER = "-GoldenImages.*:*Soak*"
+SKIPPED = os.path.join(ROOT, "tests", "mutation", "skipped.txt")
+
+
+def gtest_filter():
+    """The negative filter: the golden pictures, the soak and skipped.txt's suites."""
+    patterns = ["GoldenImages.*", "*Soak*"]
+    with open(SKIPPED) as f:
+        for line in f:
+            if line.strip() and not line.lstrip().startswith("#"):
+                pattern, _, reason = line.partition(" | ")
+                if not reason.strip():
+                    sys.exit("%s: %s needs its reason" % (SKIPPED, pattern.strip()))
+                patterns.append(pattern.strip())
+    return "-" + ":".join(patterns)
 
 # ---------------------------------------------------------------- lexing
 
@@ -454,6 +467,7 @@ class Runner:
         self.env = dict(os.environ, LIBGL_ALWAYS_SOFTWARE="1", ZARVY_BUILD_DIR=self.build)
         self.baseline = {}
         self.kills = {}
+        self.filter = gtest_filter()
 
     def configure(self):
         if os.path.exists(os.path.join(self.build, "CMakeCache.txt")):
@@ -483,7 +497,7 @@ class Runner:
         """Runs one test program: ('pass'|'fail'|'timeout', failing test, seconds)."""
         exe = os.path.join(self.build, "tests", "tests_" + program)
         started = time.monotonic()
-        proc = subprocess.Popen([exe, "--gtest_filter=" + GTEST_FILTER, "--gtest_fail_fast",
+        proc = subprocess.Popen([exe, "--gtest_filter=" + self.filter, "--gtest_fail_fast",
                                  "--gtest_brief=1"],
                                 cwd=self.src, env=self.env, stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, text=True, start_new_session=True)
