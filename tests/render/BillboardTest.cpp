@@ -265,3 +265,46 @@ TEST_F(BillboardTest, MissingImageDrawsAPlainLitSquare)
     billboard.draw();
     expectPixelNear(readPixel(400, 300), {255.0, 255.0, 255.0}, 2.0, "centre");
 }
+
+TEST_F(BillboardTest, SquareIsLitAsFacingItsFrontAtEveryCorner)
+{
+    // Untextured, so the lit colour shows: the white material under a white
+    // light is white where the light falls head-on and the grey of the
+    // scene's ambient (0.2) where it grazes the square from any side. A
+    // corner whose normal leaned off the front would shade its triangles
+    // unevenly in one of these lights.
+    const std::string path = scratch().path("no-glow.png");
+    testing::internal::CaptureStdout();
+    Billboard billboard(path);
+    testing::internal::GetCapturedStdout();
+    billboard.start(Vec3f(), facingViewer, upright, 1.0f, 1.0f, -1);
+    struct Light {
+        GLfloat direction[4];
+        double grey;
+    };
+    const Light lights[] = {
+        {{0.0f, 0.0f, 1.0f, 0.0f}, 255.0},
+        {{1.0f, 0.0f, 0.0f, 0.0f}, 51.0},
+        {{-1.0f, 0.0f, 0.0f, 0.0f}, 51.0},
+        {{0.0f, 1.0f, 0.0f, 0.0f}, 51.0},
+        {{0.0f, -1.0f, 0.0f, 0.0f}, 51.0},
+    };
+    for (const Light& light : lights) {
+        glLightfv(GL_LIGHT0, GL_POSITION, light.direction);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        billboard.draw();
+        const std::vector<unsigned char> rgba = readBackBuffer();
+        int uneven = 0;
+        // The square covers pixels 300 to 499 by 200 to 399; its edges are left out.
+        for (int y = 203; y < 397; y += 6) {
+            for (int x = 303; x < 497; x += 6) {
+                const size_t at = static_cast<size_t>((y * 800 + x) * 4);
+                for (int channel = 0; channel < 3; ++channel) {
+                    uneven += std::fabs(rgba[at + channel] - light.grey) > 3.0;
+                }
+            }
+        }
+        EXPECT_EQ(uneven, 0) << "light from (" << light.direction[0] << ", " << light.direction[1] << ", "
+                             << light.direction[2] << ")";
+    }
+}
