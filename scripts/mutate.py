@@ -20,6 +20,7 @@ Environment:
   MUTATE_SEED     seed of the draw (the Makefile fixes it)
   MUTATE_FILES    a regular expression that limits the files (optional)
   MUTATE_DIR      work folder (default build-mutate)
+  MUTATE_REV      mutate the tree of this commit instead of the working tree
   MUTATE_LIST=1   only list the candidate sites and exit
 """
 
@@ -375,16 +376,15 @@ def one_line(text):
 
 # ---------------------------------------------------------------- the tree
 
-def logic_files():
+def logic_files(origin, tracked):
     """The files tests/mutation/files.txt selects, in a fixed order."""
     patterns, excluded = [], []
-    with open(FILES_LIST) as f:
+    with open(os.path.join(origin, "tests", "mutation", "files.txt")) as f:
         for line in f:
             line = line.split("#", 1)[0].strip()
             if not line:
                 continue
             (excluded if line.startswith("!") else patterns).append(line.lstrip("!"))
-    tracked = git_files()
     chosen = [p for p in tracked
               if any(fnmatch.fnmatchcase(p, pat) for pat in patterns)
               and not any(fnmatch.fnmatchcase(p, pat) for pat in excluded)]
@@ -412,18 +412,33 @@ def write(path, data):
     os.replace(tmp, path)
 
 
-def sync_copy(src_dir):
-    """Makes src_dir a copy of the working tree; unchanged files keep their times."""
-    files = git_files()
+def source_tree(work):
+    """Where the code to mutate comes from, and its files: the working tree,
+    or with MUTATE_REV the tree of that commit (to measure a suite as it was)."""
+    rev = os.environ.get("MUTATE_REV", "").strip()
+    if not rev:
+        return ROOT, git_files()
+    origin = os.path.join(work, "rev")
+    shutil.rmtree(origin, ignore_errors=True)
+    os.makedirs(origin)
+    archive = subprocess.run(["git", "archive", rev], cwd=ROOT, check=True, capture_output=True).stdout
+    subprocess.run(["tar", "-x", "-C", origin], input=archive, check=True)
+    out = subprocess.run(["git", "ls-tree", "-r", "--name-only", rev], cwd=ROOT, check=True,
+                         capture_output=True, text=True).stdout
+    return origin, sorted(out.splitlines())
+
+
+def sync_copy(origin, files, src_dir):
+    """Makes src_dir a copy of the files of origin; unchanged files keep their times."""
     wanted = set(files)
     for rel in files:
-        data = read(os.path.join(ROOT, rel))
+        data = read(os.path.join(origin, rel))
         target = os.path.join(src_dir, rel)
         if os.path.isfile(target) and read(target) == data:
             continue
         os.makedirs(os.path.dirname(target), exist_ok=True)
         write(target, data)
-        shutil.copymode(os.path.join(ROOT, rel), target)
+        shutil.copymode(os.path.join(origin, rel), target)
     for dirpath, _dirnames, filenames in os.walk(src_dir):
         for name in filenames:
             rel = os.path.relpath(os.path.join(dirpath, name), src_dir)
@@ -434,7 +449,7 @@ def sync_copy(src_dir):
         # The docs and the equivalents do not change what a mutant does.
         if rel.endswith(".md") or rel.startswith("tests/mutation/"):
             continue
-        digest.update(rel.encode() + b"\0" + read(os.path.join(ROOT, rel)) + b"\0")
+        digest.update(rel.encode() + b"\0" + read(os.path.join(origin, rel)) + b"\0")
     return digest.hexdigest()[:16]
 
 
@@ -464,6 +479,7 @@ class Runner:
         self.work = work
         self.src = os.path.join(work, "src")
         self.build = os.path.join(work, "build")
+        self.work = work
         self.env = dict(os.environ, LIBGL_ALWAYS_SOFTWARE="1", ZARVY_BUILD_DIR=self.build)
         self.baseline = {}
         self.kills = {}
@@ -483,37 +499,84 @@ class Runner:
         if rc != 0:
             sys.exit("configuring the mutation build failed: see " + log)
 
-    def make(self, program, jobs=1, timeout=900):
-        """Builds one test program; returns (ok, output tail)."""
+    def make(self, programs, jobs=1, timeout=900):
+        """Builds test programs; returns (ok, output tail)."""
+        if isinstance(programs, str):
+            programs = [programs]
         try:
-            p = subprocess.run(["cmake", "--build", self.build, "--target", "tests_" + program,
-                                "-j%d" % jobs, "--", "--no-print-directory"],
+            p = subprocess.run(["cmake", "--build", self.build, "--target"]
+                               + ["tests_" + p for p in programs]
+                               + ["-j%d" % jobs, "--", "--no-print-directory"],
                                capture_output=True, text=True, timeout=timeout)
         except subprocess.TimeoutExpired:
             return False, "build timed out"
         return p.returncode == 0, (p.stdout + p.stderr)[-3000:]
 
-    def run(self, program, timeout):
-        """Runs one test program: ('pass'|'fail'|'timeout', failing test, seconds)."""
+    def start(self, program):
         exe = os.path.join(self.build, "tests", "tests_" + program)
-        started = time.monotonic()
+        out = open(os.path.join(self.work, "run-%s.log" % program), "w+")
         proc = subprocess.Popen([exe, "--gtest_filter=" + self.filter, "--gtest_fail_fast",
                                  "--gtest_brief=1"],
-                                cwd=self.src, env=self.env, stdout=subprocess.PIPE,
-                                stderr=subprocess.STDOUT, text=True, start_new_session=True)
+                                cwd=self.src, env=self.env, stdout=out,
+                                stderr=subprocess.STDOUT, start_new_session=True)
+        return {"program": program, "proc": proc, "out": out, "started": time.monotonic()}
+
+    @staticmethod
+    def stop(run):
         try:
-            out, _ = proc.communicate(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            os.killpg(proc.pid, signal.SIGKILL)
-            proc.communicate()
-            return "timeout", "%s (no end within %d s)" % (program, timeout), time.monotonic() - started
-        seconds = time.monotonic() - started
-        if proc.returncode == 0:
-            return "pass", None, seconds
-        failed = re.findall(r"\[  FAILED  \] (\S+)", out)
+            os.killpg(run["proc"].pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        run["proc"].wait()
+        run["out"].close()
+
+    @staticmethod
+    def outcome(run):
+        """('pass'|'fail', failing test) of a finished run."""
+        run["out"].seek(0)
+        text = run["out"].read()
+        run["out"].close()
+        code = run["proc"].returncode
+        if code == 0:
+            return "pass", None
+        failed = re.findall(r"\[  FAILED  \] (\S+)", text)
         if failed:
-            return "fail", "%s.%s" % (program, failed[0]), seconds
-        return "fail", "%s (exit status %d)" % (program, proc.returncode), seconds
+            return "fail", "%s.%s" % (run["program"], failed[0])
+        return "fail", "%s (exit status %d)" % (run["program"], code)
+
+    def run_all(self, programs, timeout_of, parallel=1):
+        """Runs the programs, `parallel` at a time, until one fails or hangs:
+        (status, failing test, programs that ran)."""
+        waiting = list(programs)
+        running, ran = [], []
+        while waiting or running:
+            while waiting and len(running) < parallel:
+                running.append(self.start(waiting.pop(0)))
+            time.sleep(0.05)
+            for run in list(running):
+                elapsed = time.monotonic() - run["started"]
+                if run["proc"].poll() is None and elapsed <= timeout_of(run["program"]):
+                    continue
+                running.remove(run)
+                ran.append("tests_" + run["program"])
+                if run["proc"].poll() is None:
+                    self.stop(run)
+                    status, failed = "timeout", "%s (no end within %d s)" % (
+                        run["program"], timeout_of(run["program"]))
+                else:
+                    status, failed = self.outcome(run)
+                if status != "pass":
+                    for other in running:
+                        self.stop(other)
+                        ran.append("tests_" + other["program"])
+                    return status, failed, ran
+        return "pass", None, ran
+
+    def run(self, program, timeout):
+        """Runs one test program: ('pass'|'fail'|'timeout', failing test, seconds)."""
+        started = time.monotonic()
+        status, failed, _ran = self.run_all([program], lambda _p: timeout)
+        return status, failed, time.monotonic() - started
 
     def prepare(self):
         """Builds the unmutated copy and checks that every program passes on it."""
@@ -544,17 +607,20 @@ class Runner:
             counts[program] = counts.get(program, 0) + 1
 
     def test_mutant(self, site):
+        """The likeliest program first, alone; if it passes, the others are
+        linked together and run two at a time (the machine's share)."""
+        order = self.order(site["file"])
+        timeout_of = lambda p: max(30, int(4 * self.baseline[p]) + 10)
         ran = []
-        for program in self.order(site["file"]):
-            ok, log = self.make(program)
+        for group, parallel in ((order[:1], 1), (order[1:], 2)):
+            ok, log = self.make(group, jobs=parallel)
             if not ok:
                 if not ran:
                     error = [l for l in log.splitlines() if "error" in l][:1]
                     return {"status": "build-failed", "tests": [], "detail": " ".join(error)[:200]}
-                return {"status": "build-failed", "tests": ran, "detail": "link of tests_" + program}
-            timeout = max(30, int(4 * self.baseline[program]) + 10)
-            status, failed, _seconds = self.run(program, timeout)
-            ran.append("tests_" + program)
+                return {"status": "build-failed", "tests": ran, "detail": "link of the others"}
+            status, failed, group_ran = self.run_all(group, timeout_of, parallel)
+            ran += group_ran
             if status != "pass":
                 return {"status": "killed" if status == "fail" else "timeout",
                         "tests": ran, "detail": failed}
@@ -624,7 +690,16 @@ def report(results, chosen, equivalents, out):
 
 # ---------------------------------------------------------------- main
 
+def interrupted(_signum, _frame):
+    raise KeyboardInterrupt
+
+
 def main():
+    # Ctrl-C and a termination both stop the run the same way: the mutated
+    # file of the copy is put back and the results so far are kept. (A job
+    # started in the background inherits SIGINT ignored; it is taken back.)
+    signal.signal(signal.SIGINT, interrupted)
+    signal.signal(signal.SIGTERM, interrupted)
     if os.environ.get("MUTATE_ON_OWN_DISPLAY") != "1" and os.environ.get("MUTATE_LIST") != "1":
         # A virtual X server of its own, as the test suite has.
         env = dict(os.environ, MUTATE_ON_OWN_DISPLAY="1")
@@ -632,10 +707,12 @@ def main():
                                 sys.executable, os.path.abspath(__file__)] + sys.argv[1:], env)
 
     work = os.path.join(ROOT, os.environ.get("MUTATE_DIR", "build-mutate"))
-    files = logic_files()
+    os.makedirs(os.path.join(work, "src"), exist_ok=True)
+    origin, tracked = source_tree(work)
+    files = logic_files(origin, tracked)
     sites = []
     for path in files:
-        with open(os.path.join(ROOT, path), encoding="utf-8") as f:
+        with open(os.path.join(origin, path), encoding="utf-8") as f:
             sites.extend(enumerate_sites(path, f.read()))
     if os.environ.get("MUTATE_LIST") == "1":
         for site in sites:
@@ -656,8 +733,7 @@ def main():
     for mid in sorted(set(equivalents) - known):
         print("warning: the equivalents file names a mutant that no longer exists: " + mid)
 
-    os.makedirs(os.path.join(work, "src"), exist_ok=True)
-    tree = sync_copy(os.path.join(work, "src"))
+    tree = sync_copy(origin, tracked, os.path.join(work, "src"))
     results_path = os.path.join(work, "results-%s.jsonl" % tree)
     results = {}
     if os.path.exists(results_path):
@@ -666,7 +742,6 @@ def main():
                 if line.strip():
                     r = json.loads(line)
                     results[r["id"]] = r
-                runner.learn(site["file"], r)
     todo = [s for s in chosen if site_id(s) not in results]
     print("%d candidate sites in %d files; %d chosen%s; %d already run (%s)"
           % (len(sites), len(files), len(chosen),
