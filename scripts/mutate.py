@@ -537,8 +537,12 @@ class Runner:
         text = run["out"].read()
         run["out"].close()
         code = run["proc"].returncode
-        if code == 0:
+        # A test that calls exit(0) ends the program with status 0 before
+        # its summary: that is no pass.
+        if code == 0 and "[  PASSED  ]" in text:
             return "pass", None
+        if code == 0:
+            return "fail", "%s (ended before its summary)" % run["program"]
         failed = re.findall(r"\[  FAILED  \] (\S+)", text)
         if failed:
             return "fail", "%s.%s" % (run["program"], failed[0])

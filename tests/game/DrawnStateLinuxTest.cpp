@@ -1,7 +1,5 @@
-// What each mesh draw of the fighter and of an asteroid is drawn with: this
-// program puts its own glDrawArrays before GL's (a static link of GL would
-// not allow it), which notes the model matrix, the texture and the state GL
-// holds at that moment, then passes the draw on.
+// What each mesh draw of the fighter and of an asteroid is drawn with: the
+// model matrix, the texture and the state GL holds at that moment.
 
 #include "GameTestSupport.h"
 
@@ -10,79 +8,15 @@
 #include "render/Material.h"
 #include "render/TextureObject.h"
 #include "scene/Stone.h"
+#include "support/DrawLog.h"
 
 #include <GL/glew.h>
 #include <array>
 #include <cmath>
-#include <dlfcn.h>
 #include <vector>
 
 namespace {
-struct Draw {
-    std::array<GLfloat, 16> matrix{};
-    GLint vertices = 0;
-    GLint texture = 0;
-    bool textured = false;
-    bool culled = false;
-    GLboolean depthWrites = GL_TRUE;
-    GLint textureMode = 0;
-    GLint blendSource = 0;
-    GLint blendDestination = 0;
-    std::array<GLfloat, 4> ambient{};
-    std::array<GLfloat, 4> diffuse{};
-    std::array<GLfloat, 4> specular{};
-    GLfloat shininess = 0.0f;
-
-    // Where the draw puts a point (w 1) or a direction (w 0) of its mesh.
-    Vec3f map(float x, float y, float z, float w) const
-    {
-        const auto& m = matrix;
-        return Vec3f(m[0] * x + m[4] * y + m[8] * z + m[12] * w,
-                     m[1] * x + m[5] * y + m[9] * z + m[13] * w,
-                     m[2] * x + m[6] * y + m[10] * z + m[14] * w);
-    }
-};
-
-bool logging = false;
-std::vector<Draw> drawLog;
-}
-
-extern "C" void glDrawArrays(GLenum mode, GLint first, GLsizei count)
-{
-    if (logging) {
-        Draw draw;
-        glGetFloatv(GL_MODELVIEW_MATRIX, draw.matrix.data());
-        draw.vertices = count;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &draw.texture);
-        draw.textured = glIsEnabled(GL_TEXTURE_2D);
-        draw.culled = glIsEnabled(GL_CULL_FACE);
-        glGetBooleanv(GL_DEPTH_WRITEMASK, &draw.depthWrites);
-        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &draw.textureMode);
-        glGetIntegerv(GL_BLEND_SRC, &draw.blendSource);
-        glGetIntegerv(GL_BLEND_DST, &draw.blendDestination);
-        glGetMaterialfv(GL_FRONT, GL_AMBIENT, draw.ambient.data());
-        glGetMaterialfv(GL_FRONT, GL_DIFFUSE, draw.diffuse.data());
-        glGetMaterialfv(GL_FRONT, GL_SPECULAR, draw.specular.data());
-        glGetMaterialfv(GL_FRONT, GL_SHININESS, &draw.shininess);
-        drawLog.push_back(draw);
-    }
-    using Real = void (*)(GLenum, GLint, GLsizei);
-    reinterpret_cast<Real>(dlsym(RTLD_NEXT, "glDrawArrays"))(mode, first, count);
-}
-
-namespace {
-// The draws of `paint`, with the model matrix alone (the view is identity).
-template <typename Paint>
-std::vector<Draw> logDraws(Paint paint)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    drawLog.clear();
-    logging = true;
-    paint();
-    logging = false;
-    return drawLog;
-}
+using Draw = LoggedDraw;
 
 void expectNear(const Vec3f& actual, const Vec3f& expected, const char* what, int draw)
 {
