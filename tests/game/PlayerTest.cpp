@@ -229,6 +229,42 @@ TEST_F(PlayerFlight, BrakeHoldsCruiseExactlyAndRestoresItAfterAStop)
     EXPECT_NEAR(player->getSpeed(), 0.01, 1e-6);
 }
 
+TEST_F(PlayerFlight, SpeedControlStepsEachWayAndRestsOnCruise)
+{
+    // No key at cruise: the speed rests there exactly.
+    ticks(10);
+    EXPECT_EQ(player->getSpeed(), 1.5f);
+    // r adds 0.1 a tick.
+    hold('r');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    // Released above cruise, it coasts down by 0.1 a tick.
+    release('r');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.5f);
+    // f from above cruise takes off 0.2 a tick, and never brakes below cruise.
+    player->setSpeed(2.0f);
+    hold('f');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.8f);
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    ticks(1);
+    EXPECT_EQ(player->getSpeed(), 1.5f);
+    // f and r together: the brake holds cruise, the boost then adds its step.
+    hold('r');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    // Below cruise with no key, it picks up by 0.01 a tick.
+    release('f');
+    release('r');
+    player->setSpeed(1.0f);
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.01f);
+}
+
 TEST_F(PlayerFlight, RollStepsToNinetyInNineTicksAndBack)
 {
     hold('.');
