@@ -21,6 +21,7 @@ Environment:
   MUTATE_FILES    a regular expression that limits the files (optional)
   MUTATE_DIR      work folder (default build-mutate)
   MUTATE_REV      mutate the tree of this commit instead of the working tree
+  MUTATE_CARRY    an earlier results file whose noticed mutants are taken over
   MUTATE_LIST=1   only list the candidate sites and exit
 """
 
@@ -662,8 +663,11 @@ def report(results, chosen, equivalents, out):
         return "%5.1f%%" % (100.0 * n / t) if t else "   -  "
 
     done = sum(1 for s in chosen if site_id(s) in results)
+    carried = sum(1 for s in chosen if results.get(site_id(s), {}).get("carried"))
     lines.append("Mutants: %d chosen, %d run, %d do not build (left out), %d equivalent (left out)"
                  % (len(chosen), done, build_failed, len(equivalent_hits)))
+    if carried:
+        lines.append("(%d of them taken over from an earlier run, not run again)" % carried)
     lines.append("Score: %d of %d noticed, %s" % (noticed, total, pct(noticed, total).strip()))
     lines.append("")
     lines.append("By file:")
@@ -746,6 +750,20 @@ def main():
                 if line.strip():
                     r = json.loads(line)
                     results[r["id"]] = r
+    carry = os.environ.get("MUTATE_CARRY", "").strip()
+    if carry:
+        # The noticed and the unbuildable mutants of an earlier run are taken
+        # over, not run again: right when the code is the same and tests
+        # were only added since. The survivors run again.
+        wanted = {site_id(s) for s in chosen}
+        with open(carry) as f, open(results_path, "a") as log:
+            for line in f:
+                r = json.loads(line) if line.strip() else None
+                if (r and r["id"] in wanted and r["id"] not in results
+                        and r["status"] in ("killed", "timeout", "build-failed")):
+                    r["carried"] = True
+                    results[r["id"]] = r
+                    log.write(json.dumps(r) + "\n")
     todo = [s for s in chosen if site_id(s) not in results]
     print("%d candidate sites in %d files; %d chosen%s; %d already run (%s)"
           % (len(sites), len(files), len(chosen),

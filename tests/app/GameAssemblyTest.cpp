@@ -129,6 +129,16 @@ TEST_F(StartUpScene, RocksAreDrawnTexturedWithTheRedSaturatedMaterial)
     ::asteroidTexture->unbind();
     EXPECT_EQ(drawn, own);
     EXPECT_NE(own, 0);
+
+    // Each pass of the field switches texturing off again behind it.
+    rock->setPosition(Vec3f(0.0f, 0.0f, -30.0f));
+    ::asteroidsField->update(::player);
+    ::asteroidsField->drawFar();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "after the far pass";
+    rock->setPosition(Vec3f(0.0f, 0.0f, -10.0f));
+    ::asteroidsField->update(::player);
+    ::asteroidsField->drawNear();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "after the near pass";
 }
 
 TEST_F(StartUpScene, TickTurnsThePlanetFollowsTheEyeAndFliesTheShip)
