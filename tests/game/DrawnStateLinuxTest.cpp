@@ -111,6 +111,9 @@ TEST_F(FighterDraw, FlamesTrailBehindBothNozzlesAsCrossedTonguesAndAGlow)
     };
     const std::vector<Draw> draws = logDraws([&] { player->draw(); });
     ASSERT_EQ(draws.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_TRUE(draws[i].affine()) << "draw " << i;
+    }
     for (int i = 0; i < 6; ++i) {
         const Draw& flame = draws[i + 1];
         expectNear(flame.map(0.0f, 0.0f, 0.0f, 1.0f), expected[i].centre, "centre", i + 1);

@@ -159,7 +159,7 @@ TEST_F(PlayerFlight, OpposingKeyBrakesThenGainsTheOtherWay)
     EXPECT_GT(rates.back(), -1.05f);
 }
 
-TEST_F(PlayerFlight, WDrivesDownSUpAndTheFloorAbsorbsThePush)
+TEST_F(PlayerFlight, WDrivesDownSUpAndTheFloorAndCeilingAbsorbThePush)
 {
     hold('s');
     ticks(3);
@@ -172,6 +172,12 @@ TEST_F(PlayerFlight, WDrivesDownSUpAndTheFloorAbsorbsThePush)
     EXPECT_EQ(player->getPosition().y, -8.0f);
     // At the floor the rate is reset before the key's own step.
     EXPECT_NEAR(vy(), -0.04, 1e-6);
+    // And the same at the ceiling, 25 up.
+    release('w');
+    hold('s');
+    ticks(90);
+    EXPECT_EQ(player->getPosition().y, 25.0f);
+    EXPECT_NEAR(vy(), 0.04, 1e-6);
 }
 
 TEST_F(PlayerFlight, BoostEndsJustUnderFourPointOneAfter26Ticks)

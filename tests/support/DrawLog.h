@@ -25,6 +25,9 @@ struct LoggedDraw {
     std::array<GLfloat, 4> specular{};
     GLfloat shininess = 0.0f;
 
+    // No perspective of its own: the bottom row is (0, 0, 0, 1).
+    bool affine() const { return matrix[3] == 0.0f && matrix[7] == 0.0f && matrix[11] == 0.0f && matrix[15] == 1.0f; }
+
     // Where the draw puts a point (w 1) or a direction (w 0) of its mesh.
     Vec3f map(float x, float y, float z, float w) const
     {
