@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 bool finite(const Vec3f& v)
@@ -404,6 +405,42 @@ TEST_F(FieldTest, EachTouchingPairBouncesOncePerTick)
     const double h = std::sqrt(0.5);
     expectVec(a->getDirection(), -h, 0.0, h);
     expectVec(q->getDirection(), h, 0.0, h);
+
+    // Still touching in the next tick, they bounce again: every tick
+    // starts with no pair handled.
+    activate(a, Vec3f(0.0f, 0.0f, -100.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    activate(q, Vec3f(0.6f, 0.0f, -100.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    field->update(player);
+    expectVec(a->getDirection(), -h, 0.0, h);
+    expectVec(q->getDirection(), h, 0.0, h);
+}
+
+TEST_F(FieldTest, BounceWindowReachesBothEndsOfTheList)
+{
+    // Every asteroid 0.01 deeper than the one before it, so the list keeps
+    // its order; near either end the window stops at the end itself.
+    isolate(field);
+    const std::vector<Asteroid*>& list = field->getAsteroids();
+    const int size = static_cast<int>(list.size());
+    for (int i = 0; i < size; ++i) {
+        list[i]->setPosition(Vec3f(0.0f, 0.0f, -300.0f + 0.01f * static_cast<float>(i)));
+    }
+    field->sortByDepth();
+    for (const auto& [centre, end] : {std::pair<int, int>{5, 0}, std::pair<int, int>{size - 6, size - 1}}) {
+        Asteroid* a = list[centre];
+        Asteroid* q = list[end];
+        activate(a, a->getPosition(), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        Vec3f p = q->getPosition();
+        p.x = 0.3f;
+        activate(q, p, Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        ASSERT_EQ(indexOf(field, a), centre);
+        ASSERT_EQ(indexOf(field, q), end);
+        field->bounceNeighbours(centre);
+        EXPECT_GT(q->getDirection().x, 0.1f) << "list position " << end << " was not reached from " << centre;
+        EXPECT_LT(a->getDirection().x, -0.1f) << centre;
+        a->setActive(false);
+        q->setActive(false);
+    }
 }
 
 TEST_F(FieldTest, BounceReachesThirtyListPositionsEachWayAndNoFurther)
