@@ -160,6 +160,20 @@ TEST_F(FieldTest, SideFacesWrapToTheOppositeFace)
     expectVec(left->getPosition(), 50.0, 0.0, -200.0, 0.0);
     expectVec(top->getPosition(), 0.0, -50.0, -300.0, 0.0);
     expectVec(bottom->getPosition(), 0.0, 50.0, -400.0, 0.0);
+
+    // A rock on a face is still inside: only one past it wraps.
+    activate(right, Vec3f(50.0f, 0.0f, -100.0f), Vec3f(1.0f, 0.0f, 0.0f), 0.0f);
+    activate(left, Vec3f(-50.0f, 0.0f, -200.0f), Vec3f(-1.0f, 0.0f, 0.0f), 0.0f);
+    activate(top, Vec3f(0.0f, 50.0f, -300.0f), Vec3f(0.0f, 1.0f, 0.0f), 0.0f);
+    activate(bottom, Vec3f(0.0f, -50.0f, -400.0f), Vec3f(0.0f, -1.0f, 0.0f), 0.0f);
+    Asteroid* front = regular(field, 4);
+    activate(front, Vec3f(0.0f, 0.0f, 0.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    field->update(player);
+    expectVec(right->getPosition(), 50.0, 0.0, -100.0, 0.0);
+    expectVec(left->getPosition(), -50.0, 0.0, -200.0, 0.0);
+    expectVec(top->getPosition(), 0.0, 50.0, -300.0, 0.0);
+    expectVec(bottom->getPosition(), 0.0, -50.0, -400.0, 0.0);
+    expectVec(front->getPosition(), 0.0, 0.0, 0.0, 0.0);
 }
 
 TEST_F(FieldTest, CommonDriftAddsToOwnDriftAndSpinGoesOn)
@@ -190,6 +204,10 @@ TEST_F(FieldTest, PoolAsteroidsPastDepthZeroSwitchOff)
     deep.update(player);
     EXPECT_FALSE(fragment->isActive());
     EXPECT_TRUE(rock->isActive());
+    // Not yet past depth 0, a fragment flies on.
+    activate(fragment, Vec3f(0.0f, 0.0f, -0.5f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    deep.update(player);
+    EXPECT_TRUE(fragment->isActive());
 }
 
 // --- Ordering and the split -----------------------------------------------
