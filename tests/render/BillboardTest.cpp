@@ -266,7 +266,7 @@ TEST_F(BillboardTest, MissingImageDrawsAPlainLitSquare)
     expectPixelNear(readPixel(400, 300), {255.0, 255.0, 255.0}, 2.0, "centre");
 }
 
-TEST_F(BillboardTest, SquareIsLitAsFacingItsFrontAtEveryCorner)
+TEST_F(BillboardTest, SquareIsFlatAndLitAsFacingItsFrontAtEveryCorner)
 {
     // Untextured, so the lit colour shows: the white material under a white
     // light is white where the light falls head-on and the grey of the
@@ -282,8 +282,12 @@ TEST_F(BillboardTest, SquareIsLitAsFacingItsFrontAtEveryCorner)
         GLfloat direction[4];
         double grey;
     };
+    // Light from 85 degrees off the front: the highlight of shininess 1
+    // still lifts the faint diffuse and ambient light to full white.
+    const GLfloat slant = 85.0f * 3.14159265f / 180.0f;
     const Light lights[] = {
         {{0.0f, 0.0f, 1.0f, 0.0f}, 255.0},
+        {{std::sin(slant), 0.0f, std::cos(slant), 0.0f}, 255.0},
         {{1.0f, 0.0f, 0.0f, 0.0f}, 51.0},
         {{-1.0f, 0.0f, 0.0f, 0.0f}, 51.0},
         {{0.0f, 1.0f, 0.0f, 0.0f}, 51.0},
@@ -307,4 +311,15 @@ TEST_F(BillboardTest, SquareIsLitAsFacingItsFrontAtEveryCorner)
         EXPECT_EQ(uneven, 0) << "light from (" << light.direction[0] << ", " << light.direction[1] << ", "
                              << light.direction[2] << ")";
     }
+    // And it is flat: every corner lies in the plane of the square, here at
+    // depth 0, half way through the view volume.
+    std::vector<GLfloat> depth(800 * 600, 0.0f);
+    glReadPixels(0, 0, 800, 600, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    int tilted = 0;
+    for (int y = 203; y < 397; y += 6) {
+        for (int x = 303; x < 497; x += 6) {
+            tilted += std::fabs(depth[static_cast<size_t>(y * 800 + x)] - 0.5f) > 1e-3f;
+        }
+    }
+    EXPECT_EQ(tilted, 0);
 }
