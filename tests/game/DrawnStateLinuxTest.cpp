@@ -4,6 +4,8 @@
 #include "GameTestSupport.h"
 
 #include "game/Asteroid.h"
+#include "game/AsteroidsField.h"
+#include "math/AABoundBox.h"
 #include "game/Player.h"
 #include "render/Material.h"
 #include "render/TextureObject.h"
@@ -180,4 +182,34 @@ TEST_F(GlTest, AsteroidIsDrawnAtItsPlaceTurnedByItsAngleAndGrownByItsScale)
                      3.0f * (std::cos(angle) * across.z + std::sin(angle) * third.z)),
                "turned direction", 0);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D)) << "texturing stayed on after the rock";
+}
+
+TEST_F(FieldTest, ExplosionIsAnUprightSquareFacingTheCameraTheSizeOfTheRock)
+{
+    isolate(field);
+    Asteroid* rock = regular(field, 0);
+    activate(rock, Vec3f(2.0f, -1.0f, -10.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    AABoundBox box(Vec3f(3.0f, 0.0f, -9.0f), Vec3f(1.0f, -2.0f, -11.0f));
+    field->sortByDepth();
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(field->collide(&box, -20.0f, 0.0f));
+    testing::internal::GetCapturedStdout();
+    // The fragments fly 10 beyond the rock, out of the near pass.
+    field->update(player);
+    const Vec3f at = rock->getPosition();
+    const float size = rock->getScale();
+
+    glEnable(GL_CULL_FACE);
+    const std::vector<LoggedDraw> draws = logDraws([&] { field->drawNear(); });
+    ASSERT_FALSE(draws.empty());
+    const LoggedDraw& blast = draws.back();
+    EXPECT_EQ(blast.vertices, 6);
+    EXPECT_TRUE(blast.affine());
+    EXPECT_EQ(blast.textureMode, GL_REPLACE);
+    expectNear(blast.map(0.0f, 0.0f, 0.0f, 1.0f), at, "centre", 0);
+    expectNear(blast.map(1.0f, 0.0f, 0.0f, 0.0f), Vec3f(size, 0.0f, 0.0f), "square's x half", 0);
+    expectNear(blast.map(0.0f, 1.0f, 0.0f, 0.0f), Vec3f(0.0f, size, 0.0f), "square's y half", 0);
+    // Its front, the square's +z, faces the camera: it is not culled away.
+    EXPECT_GT(blast.map(0.0f, 0.0f, 1.0f, 0.0f).z, 0.0f);
+    glDisable(GL_CULL_FACE);
 }
