@@ -12,6 +12,7 @@
 #include <GL/glew.h>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -233,6 +234,30 @@ TEST_F(PlayerFlight, BrakeHoldsCruiseExactlyAndRestoresItAfterAStop)
     player->setSpeed(0.0f);
     ticks(1);
     EXPECT_NEAR(player->getSpeed(), 0.01, 1e-6);
+}
+
+TEST_F(PlayerFlight, RateThatLandsExactlyOnOneGrowsNoFurther)
+{
+    // Taps with one-tick pauses between them land the sideways rate on
+    // exactly 1 (or -1): from there the held key adds nothing more.
+    const int taps[] = {7, 2, 1, 2, 1, 2, 1, 2, 1, 2};
+    for (const auto& [key, rate] : {std::pair<unsigned char, float>{'d', 1.0f}, std::pair<unsigned char, float>{'a', -1.0f}}) {
+        placeAt(Vec3f(0.0f, 0.0f, -20.0f));
+        ticks(40);
+        ASSERT_EQ(vx(), 0.0f);
+        for (int held : taps) {
+            hold(key);
+            ticks(held);
+            release(key);
+            ticks(1);
+        }
+        hold(key);
+        ticks(19);
+        ASSERT_EQ(vx(), rate) << key;
+        ticks(1);
+        EXPECT_EQ(vx(), rate) << key;
+        release(key);
+    }
 }
 
 TEST_F(PlayerFlight, SpeedControlStepsEachWayAndRestsOnCruise)
