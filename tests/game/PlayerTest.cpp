@@ -131,6 +131,17 @@ TEST_F(PlayerFlight, ReleasedRateDecaysAndSnapsToZeroIn17Ticks)
     EXPECT_GT(vx(), 0.0f);
     ticks(1);
     EXPECT_EQ(vx(), 0.0f);
+
+    // The same for a rate to the left.
+    hold('a');
+    ticks(25);
+    release('a');
+    const float bottom = vx();
+    ticks(16);
+    EXPECT_NEAR(vx(), bottom + 16 * 0.06, 1e-5);
+    EXPECT_LT(vx(), 0.0f);
+    ticks(1);
+    EXPECT_EQ(vx(), 0.0f);
 }
 
 TEST_F(PlayerFlight, OpposingKeyBrakesThenGainsTheOtherWay)
