@@ -412,11 +412,20 @@ TEST_F(PlayerFlight, PitchEasesNearTheCeilingAndTheFloor)
     release('s');
     ticks(30);
 
-    // Diving toward the floor is a negative tilt, which is never eased.
+    // Diving toward the floor is a negative tilt, which is never eased,
+    // nor steepened just above the bottom quarter.
     placeAt(Vec3f(0.0f, -6.5f, -20.0f));
     hold('w');
     ticks(2);
     ASSERT_LT(player->getPosition().y, -6.0f);
+    EXPECT_NEAR(player->getForward().y, std::sin(20.0 * vy() * degree), 1e-5);
+    release('w');
+    ticks(30);
+    placeAt(Vec3f(0.0f, -4.8f, -20.0f));
+    hold('w');
+    ticks(4);
+    ASSERT_LT(player->getPosition().y, -5.0f);
+    ASSERT_GT(player->getPosition().y, -6.0f);
     EXPECT_NEAR(player->getForward().y, std::sin(20.0 * vy() * degree), 1e-5);
 }
 
