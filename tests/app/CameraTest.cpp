@@ -45,6 +45,20 @@ TEST(CameraMove, StepsAlongViewRightAndUp)
     expectVec(sideways.getEye(), 1.0, 1.0, 0.0);
 }
 
+TEST(CameraMove, SetViewReplacesEyeCentreAndUpOfATurnedCamera)
+{
+    // The free camera rolled and moved, then the ship takes the view back:
+    // nothing of the free flight stays.
+    Camera camera = initialCamera();
+    camera.roll(30.0f);
+    camera.move(2.0f, 1.0f, 3.0f);
+    camera.setView(Vec3f(1.0f, 5.0f, 10.0f), Vec3f(1.0f, 5.0f, 0.0f), Vec3f(0.0f, 1.0f, 0.0f));
+    expectVec(camera.getEye(), 1.0, 5.0, 10.0);
+    expectVec(camera.getCentre(), 1.0, 5.0, 0.0);
+    expectVec(camera.getUp(), 0.0, 1.0, 0.0);
+    expectVec(camera.getDirection(), 0.0, 0.0, -1.0);
+}
+
 TEST(CameraTurns, YawPitchAndRollOfTheInitialCamera)
 {
     Camera yawed = initialCamera();
