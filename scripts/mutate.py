@@ -18,10 +18,11 @@ new file.
 Environment:
   MUTATE_SAMPLE   number of mutants to draw from the enumeration (empty: all)
   MUTATE_SEED     seed of the draw (the Makefile fixes it)
-  MUTATE_FILES    a regular expression that limits the files (optional)
+  MUTATE_FILES    a regular expression that limits the files enumerated (optional)
   MUTATE_DIR      work folder (default build-mutate)
   MUTATE_REV      mutate the tree of this commit instead of the working tree
   MUTATE_CARRY    an earlier results file whose noticed mutants are taken over
+  MUTATE_ONLY     a regular expression: run only the chosen mutants of matching files
   MUTATE_LIST=1   only list the candidate sites and exit
 """
 
@@ -733,6 +734,10 @@ def main():
     chosen = sites
     if sample:
         chosen = random.Random(int(seed)).sample(sites, min(int(sample), len(sites)))
+    only = os.environ.get("MUTATE_ONLY", "").strip()
+    if only:
+        # Part of the same sample, to share a long run out.
+        chosen = [s for s in chosen if re.search(only, s["file"])]
     # Grouped by file, so each file is restored and rebuilt once.
     order = {path: i for i, path in enumerate(files)}
     chosen = sorted(chosen, key=lambda s: (order[s["file"]], s["start"], s["op"], s["replacement"]))
