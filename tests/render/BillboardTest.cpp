@@ -323,3 +323,22 @@ TEST_F(BillboardTest, SquareIsFlatAndLitAsFacingItsFrontAtEveryCorner)
     }
     EXPECT_EQ(tilted, 0);
 }
+
+TEST_F(BillboardTest, UnlitSquareShowsItsTextureEvenlyToEveryCorner)
+{
+    // With lighting off the vertex colours modulate the texture: they are
+    // white at every corner, so the picture is the image's own colour.
+    Billboard billboard(orangeImage());
+    billboard.start(Vec3f(), facingViewer, upright, 1.0f, 1.0f, -1);
+    glDisable(GL_LIGHTING);
+    billboard.draw();
+    const std::vector<unsigned char> rgba = readBackBuffer();
+    int off = 0;
+    for (int y = 203; y < 397; y += 6) {
+        for (int x = 303; x < 497; x += 6) {
+            const size_t at = static_cast<size_t>((y * 800 + x) * 4);
+            off += std::abs(rgba[at] - 255) > 3 || std::abs(rgba[at + 1] - 128) > 3 || rgba[at + 2] > 3;
+        }
+    }
+    EXPECT_EQ(off, 0);
+}
