@@ -43,6 +43,12 @@ TEST(CameraMove, StepsAlongViewRightAndUp)
     expectVec(sideways.getCentre(), 1.0, 0.0, -1.0);
     sideways.move(0.0f, 1.0f, 0.0f);
     expectVec(sideways.getEye(), 1.0, 1.0, 0.0);
+
+    // Looking down -x, the right is -z, and a step to the right goes there.
+    Camera turned(0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    turned.move(1.0f, 0.0f, 0.0f);
+    expectVec(turned.getEye(), 0.0, 0.0, -1.0);
+    expectVec(turned.getCentre(), -1.0, 0.0, -1.0);
 }
 
 TEST(CameraMove, SetViewReplacesEyeCentreAndUpOfATurnedCamera)
