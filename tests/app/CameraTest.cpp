@@ -126,9 +126,13 @@ TEST(CameraTurns, PitchStopsShortOfThePoleAndStaysFinite)
 {
     for (float step : {2.0f, -2.0f}) {
         Camera camera = initialCamera();
+        int overThePole = 0;
         for (int i = 0; i < 200; ++i) {
             camera.pitch(step);
+            // Never tipped over the pole, to look back upside down.
+            overThePole += camera.getDirection().z > 0.0f;
         }
+        EXPECT_EQ(overThePole, 0) << "pitch step " << step;
         const Vec3f d = camera.getDirection();
         EXPECT_TRUE(std::isfinite(d.x) && std::isfinite(d.y) && std::isfinite(d.z));
         const double fromUp = angleBetween(d, camera.getUp());
