@@ -5,7 +5,7 @@ JOBS ?= 2
 PREFIX ?= /usr/local
 CMAKE_BUILD = cmake --build $(BUILD) -j$(JOBS)
 
-.PHONY: all configure build run test fuzz goldens install package windows clean
+.PHONY: all configure build run test fuzz goldens mutate install package windows clean
 
 all: build
 
@@ -29,6 +29,15 @@ fuzz:
 	@scripts/install-deps.sh
 	@scripts/fuzz.sh
 
+# Mutation testing of the game's logic (docs/testing.md): every candidate
+# edit, or MUTATE_SAMPLE of them drawn with MUTATE_SEED; works in
+# build-mutate/ and leaves the tree and $(BUILD) alone. Not part of `test`.
+MUTATE_SEED ?= 21
+MUTATE_SAMPLE ?=
+mutate:
+	@scripts/install-deps.sh
+	@MUTATE_SEED=$(MUTATE_SEED) MUTATE_SAMPLE=$(MUTATE_SAMPLE) scripts/mutate.py
+
 # Re-render the golden images after an intended change to the picture.
 goldens: build
 	@scripts/update-goldens.sh $(BUILD)
@@ -50,4 +59,4 @@ windows:
 	@scripts/build-windows.sh
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize $(BUILD)*.log build-windows build-fuzz build-fuzz*.log
+	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate $(BUILD)*.log build-windows build-fuzz build-fuzz*.log

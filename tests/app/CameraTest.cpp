@@ -43,6 +43,26 @@ TEST(CameraMove, StepsAlongViewRightAndUp)
     expectVec(sideways.getCentre(), 1.0, 0.0, -1.0);
     sideways.move(0.0f, 1.0f, 0.0f);
     expectVec(sideways.getEye(), 1.0, 1.0, 0.0);
+
+    // Looking down -x, the right is -z, and a step to the right goes there.
+    Camera turned(0.0f, 0.0f, 0.0f, -1.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    turned.move(1.0f, 0.0f, 0.0f);
+    expectVec(turned.getEye(), 0.0, 0.0, -1.0);
+    expectVec(turned.getCentre(), -1.0, 0.0, -1.0);
+}
+
+TEST(CameraMove, SetViewReplacesEyeCentreAndUpOfATurnedCamera)
+{
+    // The free camera rolled and moved, then the ship takes the view back:
+    // nothing of the free flight stays.
+    Camera camera = initialCamera();
+    camera.roll(30.0f);
+    camera.move(2.0f, 1.0f, 3.0f);
+    camera.setView(Vec3f(1.0f, 5.0f, 10.0f), Vec3f(1.0f, 5.0f, 0.0f), Vec3f(0.0f, 1.0f, 0.0f));
+    expectVec(camera.getEye(), 1.0, 5.0, 10.0);
+    expectVec(camera.getCentre(), 1.0, 5.0, 0.0);
+    expectVec(camera.getUp(), 0.0, 1.0, 0.0);
+    expectVec(camera.getDirection(), 0.0, 0.0, -1.0);
 }
 
 TEST(CameraTurns, YawPitchAndRollOfTheInitialCamera)
@@ -106,9 +126,13 @@ TEST(CameraTurns, PitchStopsShortOfThePoleAndStaysFinite)
 {
     for (float step : {2.0f, -2.0f}) {
         Camera camera = initialCamera();
+        int overThePole = 0;
         for (int i = 0; i < 200; ++i) {
             camera.pitch(step);
+            // Never tipped over the pole, to look back upside down.
+            overThePole += camera.getDirection().z > 0.0f;
         }
+        EXPECT_EQ(overThePole, 0) << "pitch step " << step;
         const Vec3f d = camera.getDirection();
         EXPECT_TRUE(std::isfinite(d.x) && std::isfinite(d.y) && std::isfinite(d.z));
         const double fromUp = angleBetween(d, camera.getUp());

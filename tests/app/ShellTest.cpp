@@ -153,6 +153,13 @@ TEST_F(GlTest, EscapeAsksToQuitWithoutRecordingTheKey)
     EXPECT_FALSE(input->isKeyDown('x'));
 }
 
+TEST(ShellKeys, EscapeEndsTheProcessWithStatusZero)
+{
+    // A child of its own runs the key from a fresh start, with no window.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(keyboard(27, 0, 0), testing::ExitedWithCode(0), "");
+}
+
 // --- The frame loop --------------------------------------------------------
 
 // --- The space bar -----------------------------------------------------------

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 bool finite(const Vec3f& v)
@@ -159,6 +160,20 @@ TEST_F(FieldTest, SideFacesWrapToTheOppositeFace)
     expectVec(left->getPosition(), 50.0, 0.0, -200.0, 0.0);
     expectVec(top->getPosition(), 0.0, -50.0, -300.0, 0.0);
     expectVec(bottom->getPosition(), 0.0, 50.0, -400.0, 0.0);
+
+    // A rock on a face is still inside: only one past it wraps.
+    activate(right, Vec3f(50.0f, 0.0f, -100.0f), Vec3f(1.0f, 0.0f, 0.0f), 0.0f);
+    activate(left, Vec3f(-50.0f, 0.0f, -200.0f), Vec3f(-1.0f, 0.0f, 0.0f), 0.0f);
+    activate(top, Vec3f(0.0f, 50.0f, -300.0f), Vec3f(0.0f, 1.0f, 0.0f), 0.0f);
+    activate(bottom, Vec3f(0.0f, -50.0f, -400.0f), Vec3f(0.0f, -1.0f, 0.0f), 0.0f);
+    Asteroid* front = regular(field, 4);
+    activate(front, Vec3f(0.0f, 0.0f, 0.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    field->update(player);
+    expectVec(right->getPosition(), 50.0, 0.0, -100.0, 0.0);
+    expectVec(left->getPosition(), -50.0, 0.0, -200.0, 0.0);
+    expectVec(top->getPosition(), 0.0, 50.0, -300.0, 0.0);
+    expectVec(bottom->getPosition(), 0.0, -50.0, -400.0, 0.0);
+    expectVec(front->getPosition(), 0.0, 0.0, 0.0, 0.0);
 }
 
 TEST_F(FieldTest, CommonDriftAddsToOwnDriftAndSpinGoesOn)
@@ -189,6 +204,10 @@ TEST_F(FieldTest, PoolAsteroidsPastDepthZeroSwitchOff)
     deep.update(player);
     EXPECT_FALSE(fragment->isActive());
     EXPECT_TRUE(rock->isActive());
+    // Not yet past depth 0, a fragment flies on.
+    activate(fragment, Vec3f(0.0f, 0.0f, -0.5f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    deep.update(player);
+    EXPECT_TRUE(fragment->isActive());
 }
 
 // --- Ordering and the split -----------------------------------------------
@@ -404,6 +423,42 @@ TEST_F(FieldTest, EachTouchingPairBouncesOncePerTick)
     const double h = std::sqrt(0.5);
     expectVec(a->getDirection(), -h, 0.0, h);
     expectVec(q->getDirection(), h, 0.0, h);
+
+    // Still touching in the next tick, they bounce again: every tick
+    // starts with no pair handled.
+    activate(a, Vec3f(0.0f, 0.0f, -100.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    activate(q, Vec3f(0.6f, 0.0f, -100.0f), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+    field->update(player);
+    expectVec(a->getDirection(), -h, 0.0, h);
+    expectVec(q->getDirection(), h, 0.0, h);
+}
+
+TEST_F(FieldTest, BounceWindowReachesBothEndsOfTheList)
+{
+    // Every asteroid 0.01 deeper than the one before it, so the list keeps
+    // its order; near either end the window stops at the end itself.
+    isolate(field);
+    const std::vector<Asteroid*>& list = field->getAsteroids();
+    const int size = static_cast<int>(list.size());
+    for (int i = 0; i < size; ++i) {
+        list[i]->setPosition(Vec3f(0.0f, 0.0f, -300.0f + 0.01f * static_cast<float>(i)));
+    }
+    field->sortByDepth();
+    for (const auto& [centre, end] : {std::pair<int, int>{5, 0}, std::pair<int, int>{size - 6, size - 1}}) {
+        Asteroid* a = list[centre];
+        Asteroid* q = list[end];
+        activate(a, a->getPosition(), Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        Vec3f p = q->getPosition();
+        p.x = 0.3f;
+        activate(q, p, Vec3f(0.0f, 0.0f, 1.0f), 0.0f);
+        ASSERT_EQ(indexOf(field, a), centre);
+        ASSERT_EQ(indexOf(field, q), end);
+        field->bounceNeighbours(centre);
+        EXPECT_GT(q->getDirection().x, 0.1f) << "list position " << end << " was not reached from " << centre;
+        EXPECT_LT(a->getDirection().x, -0.1f) << centre;
+        a->setActive(false);
+        q->setActive(false);
+    }
 }
 
 TEST_F(FieldTest, BounceReachesThirtyListPositionsEachWayAndNoFurther)

@@ -12,6 +12,7 @@
 #include <GL/glew.h>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -130,6 +131,17 @@ TEST_F(PlayerFlight, ReleasedRateDecaysAndSnapsToZeroIn17Ticks)
     EXPECT_GT(vx(), 0.0f);
     ticks(1);
     EXPECT_EQ(vx(), 0.0f);
+
+    // The same for a rate to the left.
+    hold('a');
+    ticks(25);
+    release('a');
+    const float bottom = vx();
+    ticks(16);
+    EXPECT_NEAR(vx(), bottom + 16 * 0.06, 1e-5);
+    EXPECT_LT(vx(), 0.0f);
+    ticks(1);
+    EXPECT_EQ(vx(), 0.0f);
 }
 
 TEST_F(PlayerFlight, OpposingKeyBrakesThenGainsTheOtherWay)
@@ -159,7 +171,7 @@ TEST_F(PlayerFlight, OpposingKeyBrakesThenGainsTheOtherWay)
     EXPECT_GT(rates.back(), -1.05f);
 }
 
-TEST_F(PlayerFlight, WDrivesDownSUpAndTheFloorAbsorbsThePush)
+TEST_F(PlayerFlight, WDrivesDownSUpAndTheFloorAndCeilingAbsorbThePush)
 {
     hold('s');
     ticks(3);
@@ -172,6 +184,12 @@ TEST_F(PlayerFlight, WDrivesDownSUpAndTheFloorAbsorbsThePush)
     EXPECT_EQ(player->getPosition().y, -8.0f);
     // At the floor the rate is reset before the key's own step.
     EXPECT_NEAR(vy(), -0.04, 1e-6);
+    // And the same at the ceiling, 25 up.
+    release('w');
+    hold('s');
+    ticks(90);
+    EXPECT_EQ(player->getPosition().y, 25.0f);
+    EXPECT_NEAR(vy(), 0.04, 1e-6);
 }
 
 TEST_F(PlayerFlight, BoostEndsJustUnderFourPointOneAfter26Ticks)
@@ -227,6 +245,66 @@ TEST_F(PlayerFlight, BrakeHoldsCruiseExactlyAndRestoresItAfterAStop)
     player->setSpeed(0.0f);
     ticks(1);
     EXPECT_NEAR(player->getSpeed(), 0.01, 1e-6);
+}
+
+TEST_F(PlayerFlight, RateThatLandsExactlyOnOneGrowsNoFurther)
+{
+    // Taps with one-tick pauses between them land the sideways rate on
+    // exactly 1 (or -1): from there the held key adds nothing more.
+    const int taps[] = {7, 2, 1, 2, 1, 2, 1, 2, 1, 2};
+    for (const auto& [key, rate] : {std::pair<unsigned char, float>{'d', 1.0f}, std::pair<unsigned char, float>{'a', -1.0f}}) {
+        placeAt(Vec3f(0.0f, 0.0f, -20.0f));
+        ticks(40);
+        ASSERT_EQ(vx(), 0.0f);
+        for (int held : taps) {
+            hold(key);
+            ticks(held);
+            release(key);
+            ticks(1);
+        }
+        hold(key);
+        ticks(19);
+        ASSERT_EQ(vx(), rate) << key;
+        ticks(1);
+        EXPECT_EQ(vx(), rate) << key;
+        release(key);
+    }
+}
+
+TEST_F(PlayerFlight, SpeedControlStepsEachWayAndRestsOnCruise)
+{
+    // No key at cruise: the speed rests there exactly.
+    ticks(10);
+    EXPECT_EQ(player->getSpeed(), 1.5f);
+    // r adds 0.1 a tick.
+    hold('r');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    // Released above cruise, it coasts down by 0.1 a tick.
+    release('r');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.5f);
+    // f from above cruise takes off 0.2 a tick, and never brakes below cruise.
+    player->setSpeed(2.0f);
+    hold('f');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.8f);
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    ticks(1);
+    EXPECT_EQ(player->getSpeed(), 1.5f);
+    // f and r together: the brake holds cruise, the boost then adds its step.
+    hold('r');
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.6f);
+    // Below cruise with no key, it picks up by 0.01 a tick.
+    release('f');
+    release('r');
+    player->setSpeed(1.0f);
+    ticks(1);
+    EXPECT_FLOAT_EQ(player->getSpeed(), 1.01f);
 }
 
 TEST_F(PlayerFlight, RollStepsToNinetyInNineTicksAndBack)
@@ -334,11 +412,20 @@ TEST_F(PlayerFlight, PitchEasesNearTheCeilingAndTheFloor)
     release('s');
     ticks(30);
 
-    // Diving toward the floor is a negative tilt, which is never eased.
+    // Diving toward the floor is a negative tilt, which is never eased,
+    // nor steepened just above the bottom quarter.
     placeAt(Vec3f(0.0f, -6.5f, -20.0f));
     hold('w');
     ticks(2);
     ASSERT_LT(player->getPosition().y, -6.0f);
+    EXPECT_NEAR(player->getForward().y, std::sin(20.0 * vy() * degree), 1e-5);
+    release('w');
+    ticks(30);
+    placeAt(Vec3f(0.0f, -4.8f, -20.0f));
+    hold('w');
+    ticks(4);
+    ASSERT_LT(player->getPosition().y, -5.0f);
+    ASSERT_GT(player->getPosition().y, -6.0f);
     EXPECT_NEAR(player->getForward().y, std::sin(20.0 * vy() * degree), 1e-5);
 }
 

@@ -265,3 +265,80 @@ TEST_F(BillboardTest, MissingImageDrawsAPlainLitSquare)
     billboard.draw();
     expectPixelNear(readPixel(400, 300), {255.0, 255.0, 255.0}, 2.0, "centre");
 }
+
+TEST_F(BillboardTest, SquareIsFlatAndLitAsFacingItsFrontAtEveryCorner)
+{
+    // Untextured, so the lit colour shows: the white material under a white
+    // light is white where the light falls head-on and the grey of the
+    // scene's ambient (0.2) where it grazes the square from any side. A
+    // corner whose normal leaned off the front would shade its triangles
+    // unevenly in one of these lights.
+    const std::string path = scratch().path("no-glow.png");
+    testing::internal::CaptureStdout();
+    Billboard billboard(path);
+    testing::internal::GetCapturedStdout();
+    billboard.start(Vec3f(), facingViewer, upright, 1.0f, 1.0f, -1);
+    struct Light {
+        GLfloat direction[4];
+        double grey;
+    };
+    // Light from 85 degrees off the front: the highlight of shininess 1
+    // still lifts the faint diffuse and ambient light to full white.
+    const GLfloat slant = 85.0f * 3.14159265f / 180.0f;
+    const Light lights[] = {
+        {{0.0f, 0.0f, 1.0f, 0.0f}, 255.0},
+        {{std::sin(slant), 0.0f, std::cos(slant), 0.0f}, 255.0},
+        {{1.0f, 0.0f, 0.0f, 0.0f}, 51.0},
+        {{-1.0f, 0.0f, 0.0f, 0.0f}, 51.0},
+        {{0.0f, 1.0f, 0.0f, 0.0f}, 51.0},
+        {{0.0f, -1.0f, 0.0f, 0.0f}, 51.0},
+    };
+    for (const Light& light : lights) {
+        glLightfv(GL_LIGHT0, GL_POSITION, light.direction);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        billboard.draw();
+        const std::vector<unsigned char> rgba = readBackBuffer();
+        int uneven = 0;
+        // The square covers pixels 300 to 499 by 200 to 399; its edges are left out.
+        for (int y = 203; y < 397; y += 6) {
+            for (int x = 303; x < 497; x += 6) {
+                const size_t at = static_cast<size_t>((y * 800 + x) * 4);
+                for (int channel = 0; channel < 3; ++channel) {
+                    uneven += std::fabs(rgba[at + channel] - light.grey) > 3.0;
+                }
+            }
+        }
+        EXPECT_EQ(uneven, 0) << "light from (" << light.direction[0] << ", " << light.direction[1] << ", "
+                             << light.direction[2] << ")";
+    }
+    // And it is flat: every corner lies in the plane of the square, here at
+    // depth 0, half way through the view volume.
+    std::vector<GLfloat> depth(800 * 600, 0.0f);
+    glReadPixels(0, 0, 800, 600, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    int tilted = 0;
+    for (int y = 203; y < 397; y += 6) {
+        for (int x = 303; x < 497; x += 6) {
+            tilted += std::fabs(depth[static_cast<size_t>(y * 800 + x)] - 0.5f) > 1e-3f;
+        }
+    }
+    EXPECT_EQ(tilted, 0);
+}
+
+TEST_F(BillboardTest, UnlitSquareShowsItsTextureEvenlyToEveryCorner)
+{
+    // With lighting off the vertex colours modulate the texture: they are
+    // white at every corner, so the picture is the image's own colour.
+    Billboard billboard(orangeImage());
+    billboard.start(Vec3f(), facingViewer, upright, 1.0f, 1.0f, -1);
+    glDisable(GL_LIGHTING);
+    billboard.draw();
+    const std::vector<unsigned char> rgba = readBackBuffer();
+    int off = 0;
+    for (int y = 203; y < 397; y += 6) {
+        for (int x = 303; x < 497; x += 6) {
+            const size_t at = static_cast<size_t>((y * 800 + x) * 4);
+            off += std::abs(rgba[at] - 255) > 3 || std::abs(rgba[at + 1] - 128) > 3 || rgba[at + 2] > 3;
+        }
+    }
+    EXPECT_EQ(off, 0);
+}
