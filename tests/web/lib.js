@@ -1,0 +1,162 @@
+// Helpers of the browser tests: Debian's chromium driven by puppeteer-core
+// (no browser is downloaded), the site served on 127.0.0.1 by the test
+// itself, and the page's panel, canvas and errors watched.
+"use strict";
+const fs = require("fs");
+const http = require("http");
+const path = require("path");
+const puppeteer = require("puppeteer-core");
+
+const root = path.resolve(__dirname, "../..");
+const webBuild = process.env.ZARVY_WEB_BUILD || path.join(root, "build-web");
+
+// The flags chromium needs here: no sandbox as root, no GPU process of its
+// own, and nothing that reaches for the network on its own. With
+// `drawWithMesa` it draws WebGL through Mesa's llvmpipe on the X display
+// the suite runs on, as the golden images were made; otherwise with
+// SwiftShader.
+async function launch({ drawWithMesa = false } = {}) {
+  const args = [
+    "--no-sandbox", "--disable-dev-shm-usage",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+    "--no-first-run", "--disable-quic", "--disable-default-apps", "--mute-audio",
+    "--disable-features=Translate,MediaRouter,OptimizationHints",
+    "--window-size=1280,800",
+  ];
+  if (drawWithMesa) {
+    args.push("--use-angle=gl-egl", "--ignore-gpu-blocklist");
+  } else {
+    args.push("--disable-gpu", "--use-angle=swiftshader", "--enable-unsafe-swiftshader");
+  }
+  return puppeteer.launch({
+    executablePath: process.env.ZARVY_CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    args,
+    protocolTimeout: 120000,
+  });
+}
+
+const types = {
+  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".wasm": "application/wasm",
+  ".data": "application/octet-stream", ".png": "image/png",
+};
+
+// Serves FOLDER on 127.0.0.1 at a free port; resolves to { url, close }.
+function serve(folder) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+    const file = path.join(folder, name.endsWith("/") ? name + "index.html" : name);
+    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream" });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => {
+    server.listen(0, "127.0.0.1", () => {
+      resolve({
+        url: `http://127.0.0.1:${server.address().port}/`,
+        close: () => new Promise((done) => server.close(done)),
+      });
+    });
+  });
+}
+
+// A page whose errors and console warnings are kept in `problems`.
+async function watchedPage(browser) {
+  const page = await browser.newPage();
+  const problems = [];
+  page.on("pageerror", (error) => problems.push("page error: " + error.message));
+  page.on("console", (message) => {
+    if (["error", "warn", "warning", "assert"].includes(message.type())) {
+      problems.push(`console ${message.type()}: ${message.text()}`);
+    }
+  });
+  page.on("requestfailed", (request) => problems.push("request failed: " + request.url()));
+  await page.setViewport({ width: 1280, height: 800 });
+  return { page, problems };
+}
+
+// The lines of the page's console panel.
+async function panelLines(page) {
+  const text = await page.$eval("#console", (panel) => panel.textContent);
+  return text.split("\n").filter((line) => line !== "");
+}
+
+// Waits, at most `seconds`, until `test(lines)` holds for the panel's lines.
+async function waitForLines(page, test, seconds, what) {
+  const end = Date.now() + seconds * 1000;
+  let lines = [];
+  while (Date.now() < end) {
+    lines = await panelLines(page);
+    if (test(lines)) return lines;
+    await new Promise((done) => setTimeout(done, 50));
+  }
+  throw new Error(`${what} did not show within ${seconds} s; the panel held:\n${lines.join("\n")}`);
+}
+
+// Opens URL and waits until the game runs: the page says "Click to play"
+// and the game has drawn its start-up lines.
+async function openGame(page, url) {
+  await page.goto(url, { waitUntil: "load" });
+  await page.waitForFunction(() => typeof state !== "undefined" && state === "running", { timeout: 60000 });
+  await waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
+}
+
+// Clicks into the canvas, as a player does to give the game the keyboard.
+async function clickToPlay(page) {
+  await page.click("#cover");
+  await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
+                                   document.getElementById("cover").hidden, { timeout: 10000 });
+}
+
+// Where the ship's two engine flames are: the mean column of the pale
+// yellow pixels in the band of rows the ship flies in, read from the
+// drawing buffer right after a frame is drawn; null when something hides
+// them. Resolves after the next frame.
+async function flameColumn(page) {
+  return page.evaluate(() => new Promise((resolve) => {
+    Module.postMainLoop = () => {
+      Module.postMainLoop = null;
+      const pixels = new Uint8Array(800 * 60 * 4);
+      // Rows 410 to 469 from the top are rows 130 to 189 from the bottom.
+      GLctx.readPixels(0, 600 - 470, 800, 60, GLctx.RGBA, GLctx.UNSIGNED_BYTE, pixels);
+      let n = 0, sum = 0;
+      for (let i = 0; i < 800 * 60; ++i) {
+        const r = pixels[i * 4], g = pixels[i * 4 + 1], b = pixels[i * 4 + 2];
+        if (r >= 240 && g >= 170 && b >= 90 && b <= 240) { n++; sum += i % 800; }
+      }
+      resolve(n >= 5 ? Math.round(sum / n) : null);
+    };
+  }));
+}
+
+// Over a few seconds of frames the flames stay put between columns LOW and
+// HIGH (the walls are at 128 and 672); resolves to where they are. A hit's
+// explosion or a rock in front spoils a frame now and then: most of the
+// frames must agree with their median.
+async function shipAtRest(page, label, low, high) {
+  const columns = [];
+  for (let i = 0; i < 40 && columns.length < 10; ++i) {
+    const column = await flameColumn(page);
+    if (column !== null) columns.push(column);
+    await new Promise((done) => setTimeout(done, 150));
+  }
+  if (columns.length < 6) throw new Error(`${label}: the ship's flames were rarely in sight (${columns})`);
+  const median = [...columns].sort((a, b) => a - b)[Math.floor(columns.length / 2)];
+  if (median < low || median > high) {
+    throw new Error(`${label}: the ship slid to column ${median} (expected ${low} to ${high}; frames: ${columns})`);
+  }
+  const agreeing = columns.filter((c) => Math.abs(c - median) <= 4).length;
+  if (agreeing < 6) throw new Error(`${label}: the ship kept sliding (frames: ${columns})`);
+  return median;
+}
+
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+module.exports = {
+  root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
+  flameColumn, shipAtRest, sleep,
+};

@@ -1,0 +1,205 @@
+// The browser game as a player meets it, in Debian's headless chromium:
+// the site from a local server, the zip unpacked and served, and the single
+// file from a file:// URL with no server at all. Each loads and plays with
+// the desktop's start-up lines and without a page error or a console
+// warning; a flight shows the hit and its countdown; keys let go under
+// Shift or while the page had no focus leave the ship at rest; Escape ends
+// the flight and the page offers another.
+"use strict";
+const assert = require("assert");
+const { execFileSync } = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+const { test, before, after } = require("node:test");
+const lib = require("./lib.js");
+
+const version = /project\(Zarvy VERSION ([0-9.]+)/.exec(fs.readFileSync(path.join(lib.root, "CMakeLists.txt"), "utf8"))[1];
+let browser;
+let site;
+
+before(async () => {
+  browser = await lib.launch();
+  site = await lib.serve(path.join(lib.webBuild, "site"));
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (site) await site.close();
+});
+
+// Chromium's own note when it copies a WebGL canvas to the screen without
+// a GPU: the browser's doing, not the page's.
+const compositorNote = /GL Driver Message \(OpenGL, Performance, .*\): GPU stall due to ReadPixels/;
+const pageProblems = (problems) => problems.filter((problem) => !compositorNote.test(problem));
+
+// The start-up lines of the desktop game, from the Linux build's snapshot
+// program (the same start-up), with the GLEW version the page reports.
+function desktopStartupLines(glewVersion) {
+  const linuxBuild = process.env.ZARVY_BUILD_DIR || path.join(lib.root, "build");
+  const out = path.join(os.tmpdir(), `zarvy-web-startup-${process.pid}.png`);
+  try {
+    const text = execFileSync(path.join(linuxBuild, "zarvy-snapshot"), ["--out", out], { cwd: lib.root, encoding: "utf8" });
+    return text.split("\n").filter((line) => line !== "")
+      .map((line) => line.replace(/^Status: Using GLEW .*$/, "Status: Using GLEW " + glewVersion));
+  } finally {
+    fs.rmSync(out, { force: true });
+  }
+}
+
+// Loads URL, checks the start-up lines and that the game draws and takes
+// keys (the ship moves under 'a'), then ends it with Escape.
+async function loadsAndPlays(url) {
+  const { page, problems } = await lib.watchedPage(browser);
+  try {
+    await lib.openGame(page, url);
+    assert.strictEqual(await page.title(), "Zarvy");
+    // A rock drifting into the ship may add its lines at any time.
+    const lines = (await lib.panelLines(page)).filter((line) => !/^(Collision with Asteroid|playerImun) /.test(line));
+    const glew = /^Status: Using GLEW (.*)$/.exec(lines.find((line) => line.startsWith("Status: ")))[1];
+    assert.deepStrictEqual(lines, desktopStartupLines(glew));
+    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
+    const size = await page.$eval("#canvas", (canvas) => [canvas.width, canvas.height]);
+    assert.deepStrictEqual(size, [800, 600]);
+    await lib.clickToPlay(page);
+    const start = await lib.shipAtRest(page, "start", 360, 440);
+    await page.keyboard.down("a");
+    await lib.sleep(400);
+    await page.keyboard.up("a");
+    await lib.shipAtRest(page, "after 'a'", 145, start - 10);
+    await page.keyboard.press("Escape");
+    await page.waitForFunction(() => state === "over", { timeout: 10000 });
+    assert.deepStrictEqual(pageProblems(problems), []);
+  } finally {
+    await page.close();
+  }
+}
+
+test("the site loads and plays from a local server", async () => {
+  await loadsAndPlays(site.url);
+});
+
+test("the zip, unpacked, loads and plays with index.html at its root", async () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "zarvy-web-zip-"));
+  try {
+    execFileSync("python3", ["-c", "import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])",
+                             path.join(lib.webBuild, `zarvy-${version}-web.zip`), folder]);
+    assert.ok(fs.existsSync(path.join(folder, "index.html")));
+    const server = await lib.serve(folder);
+    try {
+      await loadsAndPlays(server.url + "index.html");
+    } finally {
+      await server.close();
+    }
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+});
+
+test("the single file loads and plays from file:// with no server", async () => {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "zarvy-web-file-"));
+  try {
+    const file = path.join(folder, `zarvy-${version}.html`);
+    fs.copyFileSync(path.join(lib.webBuild, `zarvy-${version}.html`), file);
+    await loadsAndPlays("file://" + file);
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+});
+
+test("a boosted flight into the field hits a rock and counts the immunity down from 99 to 0", async () => {
+  const { page, problems } = await lib.watchedPage(browser);
+  try {
+    await lib.openGame(page, site.url);
+    await lib.clickToPlay(page);
+    // Boost, weaving left and right, until a rock is hit.
+    await page.keyboard.down("r");
+    let hit = null;
+    for (let second = 1; second <= 60 && hit === null; ++second) {
+      const key = second % 2 === 0 ? "a" : "d";
+      await page.keyboard.down(key);
+      for (let i = 0; i < 10 && hit === null; ++i) {
+        await lib.sleep(100);
+        hit = (await lib.panelLines(page)).find((line) => /^Collision with Asteroid \d+$/.test(line)) || null;
+      }
+      await page.keyboard.up(key);
+    }
+    await page.keyboard.up("r");
+    assert.ok(hit, "no collision within a minute of flying");
+    const lines = await lib.waitForLines(page, (all) => all.includes("playerImun 0"), 30, "the immunity's end");
+    const after = lines.slice(lines.indexOf(hit) + 1, lines.indexOf(hit) + 101);
+    const expected = Array.from({ length: 100 }, (_, i) => `playerImun ${99 - i}`);
+    assert.deepStrictEqual(after, expected);
+    // Exactly one hundred: none after the 0 either.
+    await lib.sleep(500);
+    const later = await lib.panelLines(page);
+    assert.strictEqual(later.filter((line) => line.startsWith("playerImun ")).length % 100, 0);
+    await page.keyboard.press("Escape");
+    await page.waitForFunction(() => state === "over", { timeout: 10000 });
+    assert.deepStrictEqual(pageProblems(problems), []);
+  } finally {
+    await page.close();
+  }
+});
+
+test("keys let go under Shift or while the page had no focus leave the ship at rest", async () => {
+  const { page } = await lib.watchedPage(browser);
+  let other = null;
+  try {
+    await lib.openGame(page, site.url);
+    await lib.clickToPlay(page);
+    const start = await lib.shipAtRest(page, "start", 360, 440);
+
+    // 'a' held, Shift pressed: the release arrives as 'A'.
+    await page.keyboard.down("a");
+    await lib.sleep(600);
+    await page.keyboard.down("Shift");
+    await page.keyboard.up("a");
+    await page.keyboard.up("Shift");
+    await lib.sleep(1500);
+    const left = await lib.shipAtRest(page, "a released under Shift", 145, start - 10);
+
+    // 'd' held while another tab takes the keyboard; the release goes there.
+    await page.keyboard.down("d");
+    await lib.sleep(600);
+    other = await browser.newPage();
+    await other.bringToFront();
+    await other.keyboard.up("d");
+    // Back as a player comes back: to the tab, and a click into the game.
+    await page.bringToFront();
+    await page.click("#canvas");
+    await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
+                                     document.getElementById("cover").hidden, { timeout: 10000 });
+    await lib.sleep(1500);
+    await lib.shipAtRest(page, "d released in another tab", left + 10, 650);
+  } finally {
+    if (other) await other.close();
+    await page.close();
+  }
+});
+
+test("Escape ends the flight: the game's loop stops and the page offers another", async () => {
+  const { page, problems } = await lib.watchedPage(browser);
+  try {
+    await lib.openGame(page, site.url);
+    await lib.clickToPlay(page);
+    await page.evaluate(() => {
+      window.framesDrawn = 0;
+      Module.postMainLoop = () => { window.framesDrawn++; };
+    });
+    await page.waitForFunction(() => window.framesDrawn > 5, { timeout: 10000 });
+    await page.keyboard.press("Escape");
+    await page.waitForFunction(() => state === "over", { timeout: 10000 });
+    assert.match(await page.$eval("#status", (status) => status.textContent), /^The flight is over\./);
+    const frames = await page.evaluate(() => window.framesDrawn);
+    await lib.sleep(1000);
+    assert.strictEqual(await page.evaluate(() => window.framesDrawn), frames, "frames were drawn after Escape");
+    // Keys after the end reach no game.
+    await page.keyboard.press("d");
+    assert.deepStrictEqual(pageProblems(problems), []);
+    await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("#again")]);
+    await page.waitForFunction(() => state === "running", { timeout: 60000 });
+  } finally {
+    await page.close();
+  }
+});
