@@ -32,6 +32,23 @@ if ! { emcmake cmake -S . -B "$out/game" -DCMAKE_BUILD_TYPE=Release -DZARVY_WEB_
     exit 1
 fi
 
+# Emscripten's image packer gives each pack a random id (for a cache the game
+# does not use): the id becomes the pack's own hash, so the same images give
+# the same script.
+pack_id() {
+    python3 - "$1" "$2" <<'PY'
+import hashlib, re, sys
+script, pack = sys.argv[1], sys.argv[2]
+digest = hashlib.sha256(open(pack, "rb").read()).hexdigest()
+uuid = "%s-%s-%s-%s-%s" % (digest[:8], digest[8:12], digest[12:16], digest[16:20], digest[20:32])
+text = open(script, encoding="utf-8").read()
+text, count = re.subn(r'"package_uuid":"[0-9a-f-]{36}"', '"package_uuid":"%s"' % uuid, text)
+if count != 1:
+    sys.exit("%s: %d package ids instead of one" % (script, count))
+open(script, "w", encoding="utf-8").write(text)
+PY
+}
+
 version=$(sed -n 's/^project(Zarvy VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 site="$out/site"
 rm -rf "$site" "$out/scene"
@@ -41,6 +58,8 @@ cp "$out/game/zarvy.js" "$out/game/zarvy.wasm" "$out/game/zarvy.data" "$site/"
 cp packaging/icons/zarvy-64.png "$site/icon.png"
 cp "$out/game/zarvy-snapshot.js" "$out/game/zarvy-snapshot.wasm" "$out/game/zarvy-snapshot.data" \
     packaging/web/scene.html "$out/scene/"
+pack_id "$site/zarvy.js" "$site/zarvy.data"
+pack_id "$out/scene/zarvy-snapshot.js" "$out/scene/zarvy-snapshot.data"
 
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 zip="$out/zarvy-$version-web.zip"
