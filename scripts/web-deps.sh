@@ -128,15 +128,22 @@ licence libpng "$src/LICENSE"
 # CMake's type-size check reads the size from the compiled test program,
 # which Emscripten emits as JavaScript: the size comes out empty and the
 # Huffman coder stops with "Cannot determine word size". WebAssembly's
-# size_t and unsigned long are 4 bytes.
+# size_t and unsigned long are 4 bytes. Only the static library is built
+# (not the programs and tests beside it), and installed by hand.
 step=libjpeg-turbo
 src=$sources/libjpeg-turbo
+bld=$blddir/libjpeg-turbo
+flags=$(flags_for "$src" "$bld")
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Timestamp) \
-cmake_build "$src" "$blddir/libjpeg-turbo" \
+    run emcmake cmake -S "$src" -B "$bld" -G "Unix Makefiles" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="$flags -DNDEBUG" \
     -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF
-grep -q '^#define SIZEOF_SIZE_T  4$' "$blddir/libjpeg-turbo/jconfigint.h" || {
+grep -q '^#define SIZEOF_SIZE_T  4$' "$bld/jconfigint.h" || {
     echo "libjpeg-turbo's jconfigint.h does not give size_t 4 bytes" >>"$log"; false; }
+run cmake --build "$bld" -j2 --target jpeg-static
+cp "$bld/libjpeg.a" "$prefix/lib/"
+cp "$src/jpeglib.h" "$src/jerror.h" "$src/jmorecfg.h" "$bld/jconfig.h" "$prefix/include/"
 licence libjpeg-turbo "$src/LICENSE.md" "$src/README.ijg"
 
 # Programs and docs that the CMake installs bring along are not needed.
