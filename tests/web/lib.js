@@ -156,7 +156,20 @@ async function shipAtRest(page, label, low, high) {
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
+// Holds KEY down (keyboard.down; the caller lets it go) until the flames
+// are at least 20 columns to the `side` (-1 left, +1 right) of FROM, at most
+// ten seconds: how long that takes depends on the machine's tick rate.
+async function holdUntilMoved(page, key, from, side) {
+  await page.keyboard.down(key);
+  const end = Date.now() + 10000;
+  while (Date.now() < end) {
+    const column = await flameColumn(page);
+    if (column !== null && (column - from) * side >= 20) return;
+  }
+  throw new Error(`the ship did not move under '${key}' within ten seconds`);
+}
+
 module.exports = {
   root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
-  flameColumn, shipAtRest, sleep,
+  flameColumn, shipAtRest, holdUntilMoved, sleep,
 };

@@ -63,10 +63,14 @@ async function loadsAndPlays(url) {
     assert.deepStrictEqual(size, [800, 600]);
     await lib.clickToPlay(page);
     const start = await lib.shipAtRest(page, "start", 360, 440);
-    await page.keyboard.down("a");
-    await lib.sleep(400);
+    await lib.holdUntilMoved(page, "a", start, -1);
     await page.keyboard.up("a");
-    await lib.shipAtRest(page, "after 'a'", 145, start - 10);
+    await lib.shipAtRest(page, "after 'a'", 140, start - 15);
+    // The keys the game uses do not scroll a page too small for it.
+    await page.setViewport({ width: 900, height: 400 });
+    for (const key of ["ArrowDown", "PageDown", " ", "ArrowDown"]) await page.keyboard.press(key);
+    await lib.sleep(300);
+    assert.strictEqual(await page.evaluate(() => window.scrollY), 0, "the page scrolled under the game's keys");
     await page.keyboard.press("Escape");
     await page.waitForFunction(() => state === "over", { timeout: 10000 });
     assert.deepStrictEqual(pageProblems(problems), []);
@@ -151,17 +155,15 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
     const start = await lib.shipAtRest(page, "start", 360, 440);
 
     // 'a' held, Shift pressed: the release arrives as 'A'.
-    await page.keyboard.down("a");
-    await lib.sleep(600);
+    await lib.holdUntilMoved(page, "a", start, -1);
     await page.keyboard.down("Shift");
     await page.keyboard.up("a");
     await page.keyboard.up("Shift");
     await lib.sleep(1500);
-    const left = await lib.shipAtRest(page, "a released under Shift", 145, start - 10);
+    const left = await lib.shipAtRest(page, "a released under Shift", 140, start - 15);
 
     // 'd' held while another tab takes the keyboard; the release goes there.
-    await page.keyboard.down("d");
-    await lib.sleep(600);
+    await lib.holdUntilMoved(page, "d", left, 1);
     other = await browser.newPage();
     await other.bringToFront();
     await other.keyboard.up("d");
@@ -171,7 +173,7 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
     await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
                                      document.getElementById("cover").hidden, { timeout: 10000 });
     await lib.sleep(1500);
-    await lib.shipAtRest(page, "d released in another tab", left + 10, 650);
+    await lib.shipAtRest(page, "d released in another tab", left + 15, 655);
   } finally {
     if (other) await other.close();
     await page.close();
