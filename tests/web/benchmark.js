@@ -8,9 +8,10 @@
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" node tests/web/benchmark.js [SECONDS]
 //
-// Chromium draws through Mesa's llvmpipe on that display, as the native
-// game does. The Linux build (ZARVY_BUILD_DIR, default build/) gives the
-// native figures.
+// Chromium draws once through Mesa's llvmpipe on that display, as the
+// native game does, and once with its own SwiftShader, as headless chromium
+// does by default. The Linux build (ZARVY_BUILD_DIR, default build/) gives
+// the native figures.
 "use strict";
 const { execFileSync } = require("child_process");
 const path = require("path");
@@ -23,9 +24,9 @@ function percentile(values, p) {
   return sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
 }
 
-async function browserFigures() {
+async function browserFigures(drawWithMesa) {
   const site = await lib.serve(path.join(lib.webBuild, "site"));
-  const browser = await lib.launch({ drawWithMesa: true });
+  const browser = await lib.launch({ drawWithMesa });
   try {
     const page = await browser.newPage();
     await page.setViewport({ width: 1280, height: 800 });
@@ -85,15 +86,17 @@ function nativeFigures() {
 }
 
 (async () => {
-  const web = await browserFigures();
-  const native = nativeFigures();
   const f = (x) => x.toFixed(1);
-  console.log(`Browser (headless chromium, llvmpipe), ${seconds} s of play:`);
-  console.log(`  ticks per second:        ${f(web.ticksPerSecond)} (slowest second ${web.slowestSecondTicks})`);
-  console.log(`  frames per second:       ${f(web.framesPerSecond)}`);
-  console.log(`  page work per frame:     median ${f(web.workMedian)} ms, p90 ${f(web.work90)} ms`);
-  console.log(`  opening to first frame:  ${Math.round(web.firstFrame)} ms`);
-  console.log(`  wasm memory:             ${f(web.memoryStart)} MB after 1 s, ${f(web.memoryEnd)} MB at the end`);
+  for (const [drawWithMesa, name] of [[true, "Mesa's llvmpipe"], [false, "SwiftShader"]]) {
+    const web = await browserFigures(drawWithMesa);
+    console.log(`Browser (headless chromium, ${name}), ${seconds} s of play:`);
+    console.log(`  ticks per second:        ${f(web.ticksPerSecond)} (slowest second ${web.slowestSecondTicks})`);
+    console.log(`  frames per second:       ${f(web.framesPerSecond)}`);
+    console.log(`  page work per frame:     median ${f(web.workMedian)} ms, p90 ${f(web.work90)} ms`);
+    console.log(`  opening to first frame:  ${Math.round(web.firstFrame)} ms`);
+    console.log(`  wasm memory:             ${f(web.memoryStart)} MB after 1 s, ${f(web.memoryEnd)} MB at the end`);
+  }
+  const native = nativeFigures();
   console.log("Native (zarvy-framebench), right after:");
   console.log(native.replace(/^/gm, "  "));
 })().catch((error) => {
