@@ -2,7 +2,10 @@
 // (no browser is downloaded), the site served on 127.0.0.1 by the test
 // itself, and the page's panel, canvas and errors watched.
 "use strict";
+const assert = require("assert");
+const { execFileSync } = require("child_process");
 const fs = require("fs");
+const os = require("os");
 const http = require("http");
 const path = require("path");
 const puppeteer = require("puppeteer-core");
@@ -169,7 +172,70 @@ async function holdUntilMoved(page, key, from, side) {
   throw new Error(`the ship did not move under '${key}' within ten seconds`);
 }
 
+// Chromium's own note when it copies a WebGL canvas to the screen without
+// a GPU: the browser's doing, not the page's.
+const compositorNote = /GL Driver Message \(OpenGL, Performance, .*\): GPU stall due to ReadPixels/;
+const pageProblems = (problems) => problems.filter((problem) => !compositorNote.test(problem));
+
+// The start-up lines of the desktop game, from the Linux build's snapshot
+// program (the same start-up), with the GLEW version the page reports.
+function desktopStartupLines(glewVersion) {
+  const linuxBuild = process.env.ZARVY_BUILD_DIR || path.join(root, "build");
+  const out = path.join(os.tmpdir(), `zarvy-web-startup-${process.pid}.png`);
+  try {
+    const text = execFileSync(path.join(linuxBuild, "zarvy-snapshot"), ["--out", out], { cwd: root, encoding: "utf8" });
+    return text.split("\n").filter((line) => line !== "")
+      .map((line) => line.replace(/^Status: Using GLEW .*$/, "Status: Using GLEW " + glewVersion));
+  } finally {
+    fs.rmSync(out, { force: true });
+  }
+}
+
+// Loads URL, checks the start-up lines and that the game draws and takes
+// keys (the ship moves under 'a'), then ends it with Escape.
+async function loadsAndPlays(browser, url) {
+  const { page, problems } = await watchedPage(browser);
+  try {
+    await openGame(page, url);
+    assert.strictEqual(await page.title(), "Zarvy");
+    // A rock drifting into the ship may add its lines at any time.
+    const lines = (await panelLines(page)).filter((line) => !/^(Collision with Asteroid|playerImun) /.test(line));
+    const glew = /^Status: Using GLEW (.*)$/.exec(lines.find((line) => line.startsWith("Status: ")))[1];
+    assert.deepStrictEqual(lines, desktopStartupLines(glew));
+    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
+    const size = await page.$eval("#canvas", (canvas) => [canvas.width, canvas.height]);
+    assert.deepStrictEqual(size, [800, 600]);
+    await clickToPlay(page);
+    const start = await shipAtRest(page, "start", 360, 440);
+    await holdUntilMoved(page, "a", start, -1);
+    await page.keyboard.up("a");
+    await shipAtRest(page, "after 'a'", 140, start - 15);
+    // The keys the game uses do not scroll a page too small for it.
+    await page.setViewport({ width: 900, height: 400 });
+    for (const key of ["ArrowDown", "PageDown", " ", "ArrowDown"]) await page.keyboard.press(key);
+    await sleep(300);
+    assert.strictEqual(await page.evaluate(() => window.scrollY), 0, "the page scrolled under the game's keys");
+    await page.keyboard.press("Escape");
+    await page.waitForFunction(() => state === "over", { timeout: 10000 });
+    assert.deepStrictEqual(pageProblems(problems), []);
+  } finally {
+    await page.close();
+  }
+}
+
+// Debian's firefox-esr, driven over WebDriver BiDi; it draws WebGL through
+// Mesa's llvmpipe on the suite's X display.
+async function launchFirefox() {
+  return puppeteer.launch({
+    browser: "firefox",
+    executablePath: process.env.ZARVY_FIREFOX || "/usr/bin/firefox-esr",
+    headless: true,
+    protocolTimeout: 120000,
+  });
+}
+
 module.exports = {
+  launchFirefox, loadsAndPlays, pageProblems, desktopStartupLines,
   root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
   flameColumn, shipAtRest, holdUntilMoved, sleep,
 };

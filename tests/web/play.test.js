@@ -13,6 +13,7 @@ const os = require("os");
 const path = require("path");
 const { test, before, after } = require("node:test");
 const lib = require("./lib.js");
+const { loadsAndPlays, pageProblems } = lib;
 
 const version = /project\(Zarvy VERSION ([0-9.]+)/.exec(fs.readFileSync(path.join(lib.root, "CMakeLists.txt"), "utf8"))[1];
 let browser;
@@ -28,59 +29,8 @@ after(async () => {
   if (site) await site.close();
 });
 
-// Chromium's own note when it copies a WebGL canvas to the screen without
-// a GPU: the browser's doing, not the page's.
-const compositorNote = /GL Driver Message \(OpenGL, Performance, .*\): GPU stall due to ReadPixels/;
-const pageProblems = (problems) => problems.filter((problem) => !compositorNote.test(problem));
-
-// The start-up lines of the desktop game, from the Linux build's snapshot
-// program (the same start-up), with the GLEW version the page reports.
-function desktopStartupLines(glewVersion) {
-  const linuxBuild = process.env.ZARVY_BUILD_DIR || path.join(lib.root, "build");
-  const out = path.join(os.tmpdir(), `zarvy-web-startup-${process.pid}.png`);
-  try {
-    const text = execFileSync(path.join(linuxBuild, "zarvy-snapshot"), ["--out", out], { cwd: lib.root, encoding: "utf8" });
-    return text.split("\n").filter((line) => line !== "")
-      .map((line) => line.replace(/^Status: Using GLEW .*$/, "Status: Using GLEW " + glewVersion));
-  } finally {
-    fs.rmSync(out, { force: true });
-  }
-}
-
-// Loads URL, checks the start-up lines and that the game draws and takes
-// keys (the ship moves under 'a'), then ends it with Escape.
-async function loadsAndPlays(url) {
-  const { page, problems } = await lib.watchedPage(browser);
-  try {
-    await lib.openGame(page, url);
-    assert.strictEqual(await page.title(), "Zarvy");
-    // A rock drifting into the ship may add its lines at any time.
-    const lines = (await lib.panelLines(page)).filter((line) => !/^(Collision with Asteroid|playerImun) /.test(line));
-    const glew = /^Status: Using GLEW (.*)$/.exec(lines.find((line) => line.startsWith("Status: ")))[1];
-    assert.deepStrictEqual(lines, desktopStartupLines(glew));
-    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
-    const size = await page.$eval("#canvas", (canvas) => [canvas.width, canvas.height]);
-    assert.deepStrictEqual(size, [800, 600]);
-    await lib.clickToPlay(page);
-    const start = await lib.shipAtRest(page, "start", 360, 440);
-    await lib.holdUntilMoved(page, "a", start, -1);
-    await page.keyboard.up("a");
-    await lib.shipAtRest(page, "after 'a'", 140, start - 15);
-    // The keys the game uses do not scroll a page too small for it.
-    await page.setViewport({ width: 900, height: 400 });
-    for (const key of ["ArrowDown", "PageDown", " ", "ArrowDown"]) await page.keyboard.press(key);
-    await lib.sleep(300);
-    assert.strictEqual(await page.evaluate(() => window.scrollY), 0, "the page scrolled under the game's keys");
-    await page.keyboard.press("Escape");
-    await page.waitForFunction(() => state === "over", { timeout: 10000 });
-    assert.deepStrictEqual(pageProblems(problems), []);
-  } finally {
-    await page.close();
-  }
-}
-
 test("the site loads and plays from a local server", async () => {
-  await loadsAndPlays(site.url);
+  await loadsAndPlays(browser, site.url);
 });
 
 test("the zip, unpacked, loads and plays with index.html at its root", async () => {
@@ -91,7 +41,7 @@ test("the zip, unpacked, loads and plays with index.html at its root", async () 
     assert.ok(fs.existsSync(path.join(folder, "index.html")));
     const server = await lib.serve(folder);
     try {
-      await loadsAndPlays(server.url + "index.html");
+      await loadsAndPlays(browser, server.url + "index.html");
     } finally {
       await server.close();
     }
@@ -105,7 +55,7 @@ test("the single file loads and plays from file:// with no server", async () => 
   try {
     const file = path.join(folder, `zarvy-${version}.html`);
     fs.copyFileSync(path.join(lib.webBuild, `zarvy-${version}.html`), file);
-    await loadsAndPlays("file://" + file);
+    await loadsAndPlays(browser, "file://" + file);
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
   }
