@@ -18,7 +18,7 @@ const webBuild = process.env.ZARVY_WEB_BUILD || path.join(root, "build-web");
 // `drawWithMesa` it draws WebGL through Mesa's llvmpipe on the X display
 // the suite runs on, as the golden images were made; otherwise with
 // SwiftShader.
-async function launch({ drawWithMesa = false } = {}) {
+async function launch({ drawWithMesa = false, extraArgs = [] } = {}) {
   const args = [
     "--no-sandbox", "--disable-dev-shm-usage",
     "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -31,6 +31,7 @@ async function launch({ drawWithMesa = false } = {}) {
   } else {
     args.push("--disable-gpu", "--use-angle=swiftshader", "--enable-unsafe-swiftshader");
   }
+  args.push(...extraArgs);
   return puppeteer.launch({
     executablePath: process.env.ZARVY_CHROMIUM || "/usr/bin/chromium",
     headless: true,

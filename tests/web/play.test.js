@@ -155,3 +155,32 @@ test("Escape ends the flight: the game's loop stops and the page offers another"
     await page.close();
   }
 });
+
+test("a page that cannot run the game says why instead of staying blank", async () => {
+  // A site whose packed images are missing.
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "zarvy-web-broken-"));
+  const noWebGL = await lib.launch({ extraArgs: ["--disable-webgl", "--disable-3d-apis"] });
+  try {
+    for (const name of ["index.html", "zarvy.js", "zarvy.wasm", "icon.png"]) {
+      fs.copyFileSync(path.join(lib.webBuild, "site", name), path.join(folder, name));
+    }
+    const server = await lib.serve(folder);
+    const page = await browser.newPage();
+    try {
+      await page.goto(server.url, { waitUntil: "load" });
+      await page.waitForFunction(() => state === "failed", { timeout: 60000 });
+      assert.match(await page.$eval("#status", (status) => status.textContent), /^Zarvy could not be loaded/);
+    } finally {
+      await page.close();
+      await server.close();
+    }
+    // A browser without WebGL.
+    const page2 = await noWebGL.newPage();
+    await page2.goto(site.url, { waitUntil: "load" });
+    await page2.waitForFunction(() => state === "failed", { timeout: 60000 });
+    assert.match(await page2.$eval("#status", (status) => status.textContent), /gives no WebGL/);
+  } finally {
+    await noWebGL.close();
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+});
