@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the browser game with Debian's Emscripten and writes, in build-web/:
 #   site/                       index.html, zarvy.js, zarvy.wasm, zarvy.data
-#                               (the packed images) and icon.png: a folder
-#                               for any static web server, at any path
+#                               (the packed images), icon.png and the
+#                               licences: a folder for any static web
+#                               server, at any path
 #   zarvy-<version>-web.zip     that folder's files, index.html at the root
 #   zarvy-<version>.html        one self-contained file to open from disk
 # and, for the browser tests, scene/ (the snapshot program's page). Two
@@ -56,6 +57,8 @@ mkdir -p "$site" "$out/scene"
 cp packaging/web/index.html "$site/index.html"
 cp "$out/game/zarvy.js" "$out/game/zarvy.wasm" "$out/game/zarvy.data" "$site/"
 cp packaging/icons/zarvy-64.png "$site/icon.png"
+cp LICENSE "$site/LICENSE.txt"
+cp -r "$deps/licenses" "$site/licenses"
 cp "$out/game/zarvy-snapshot.js" "$out/game/zarvy-snapshot.wasm" "$out/game/zarvy-snapshot.data" \
     packaging/web/scene.html "$out/scene/"
 pack_id "$site/zarvy.js" "$site/zarvy.data"

@@ -2,8 +2,9 @@
 """Writes the browser game as one self-contained HTML file: the site's
 index.html with the game's script, its WebAssembly and its packed images
 (base64) and the icon (a data: URL) put inside, so that it plays opened
-from disk with no server and no network. The same site gives the same
-bytes.
+from disk with no server and no network; the game's licence and those of
+the libraries in it close the file, in a comment. The same site gives the
+same bytes.
 
 usage: make-web-page.py SITE_FOLDER OUT.html
 """
@@ -43,6 +44,14 @@ def main(argv):
         if page.count(old) != 1:
             sys.exit("index.html does not hold exactly one " + old)
         page = page.replace(old, new)
+    notices = ["Zarvy\n\n" + read("LICENSE.txt").decode("utf-8")]
+    for parent, dirs, files in sorted(os.walk(os.path.join(site, "licenses"))):
+        dirs.sort()
+        for name in sorted(files):
+            with open(os.path.join(parent, name), encoding="utf-8") as f:
+                notices.append(os.path.basename(parent) + ": " + name + "\n\n" + f.read())
+    comment = "\n<!--\n" + "\n\n".join(notices).replace("-->", "-- >") + "\n-->\n"
+    page = page.rstrip("\n") + "\n" + comment
     with open(out + ".part", "wb") as f:
         f.write(page.encode("utf-8"))
     os.replace(out + ".part", out)
