@@ -12,7 +12,8 @@
 # in the outputs names the folder they were built in.
 #
 # ZARVY_WEB_DEPS names a folder of libraries built with emcc to use instead
-# of build-web/deps.
+# of build-web/deps; ZARVY_WEB_TARGETS=zarvy builds the game alone (the site,
+# the zip and the single file), without the tests' scene page.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,10 +25,14 @@ scripts/install-deps.sh
 deps=${ZARVY_WEB_DEPS:-$root/$out/deps}
 scripts/web-deps.sh "$deps"
 deps=$(cd "$deps" && pwd)
+targets=()
+for target in ${ZARVY_WEB_TARGETS:-}; do
+    targets+=(--target "$target")
+done
 
 log="$root/$out/build.log"
 if ! { emcmake cmake -S . -B "$out/game" -DCMAKE_BUILD_TYPE=Release -DZARVY_WEB_DEPS="$deps" &&
-       cmake --build "$out/game" -j2; } > "$log" 2>&1; then
+       cmake --build "$out/game" -j2 "${targets[@]}"; } > "$log" 2>&1; then
     tail -n 60 "$log"
     echo "The browser build failed; its whole output is in $log." >&2
     exit 1
@@ -53,16 +58,19 @@ PY
 version=$(sed -n 's/^project(Zarvy VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 site="$out/site"
 rm -rf "$site" "$out/scene"
-mkdir -p "$site" "$out/scene"
+mkdir -p "$site"
 cp packaging/web/index.html "$site/index.html"
 cp "$out/game/zarvy.js" "$out/game/zarvy.wasm" "$out/game/zarvy.data" "$site/"
 cp packaging/icons/zarvy-64.png "$site/icon.png"
 cp LICENSE "$site/LICENSE.txt"
 cp -r "$deps/licenses" "$site/licenses"
-cp "$out/game/zarvy-snapshot.js" "$out/game/zarvy-snapshot.wasm" "$out/game/zarvy-snapshot.data" \
-    packaging/web/scene.html "$out/scene/"
 pack_id "$site/zarvy.js" "$site/zarvy.data"
-pack_id "$out/scene/zarvy-snapshot.js" "$out/scene/zarvy-snapshot.data"
+if [ -z "${ZARVY_WEB_TARGETS:-}" ]; then
+    mkdir -p "$out/scene"
+    cp "$out/game/zarvy-snapshot.js" "$out/game/zarvy-snapshot.wasm" "$out/game/zarvy-snapshot.data" \
+        packaging/web/scene.html "$out/scene/"
+    pack_id "$out/scene/zarvy-snapshot.js" "$out/scene/zarvy-snapshot.data"
+fi
 
 epoch=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 315532800)}
 zip="$out/zarvy-$version-web.zip"

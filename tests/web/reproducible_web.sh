@@ -3,7 +3,7 @@
 # sources, checked out again in a folder of another name and built there
 # later, give the same two files byte for byte, and every entry of the zip
 # carries the last commit's time. The second build reuses the libraries
-# built with emcc (their own build is reproducible) and builds the game.
+# built with emcc (their own build is reproducible) and builds only the game.
 set -u
 build=${1:?usage: reproducible_web.sh WEB_BUILD_DIR}
 build=$(cd "$build" && pwd)
@@ -21,7 +21,7 @@ unset SOURCE_DATE_EPOCH
 
 second=$stage/elsewhere/zarvy-in-the-browser-again
 second_checkout "$ROOT" "$second"
-ZARVY_WEB_DEPS="$build/deps" "$second/scripts/build-web.sh" >"$stage/build.log" 2>&1 ||
+ZARVY_WEB_DEPS="$build/deps" ZARVY_WEB_TARGETS=zarvy "$second/scripts/build-web.sh" >"$stage/build.log" 2>&1 ||
     fail "the second build: $(tail -n 30 "$stage/build.log")"
 
 for name in "zarvy-$version-web.zip" "zarvy-$version.html"; do
