@@ -5,7 +5,7 @@ JOBS ?= 2
 PREFIX ?= /usr/local
 CMAKE_BUILD = cmake --build $(BUILD) -j$(JOBS)
 
-.PHONY: all configure build run test fuzz goldens mutate install package windows clean
+.PHONY: all configure build run test fuzz goldens mutate install package windows web serve-web clean
 
 all: build
 
@@ -58,5 +58,15 @@ package: build
 windows:
 	@scripts/build-windows.sh
 
+# Builds the browser game with Emscripten: build-web/site/ (a folder for any
+# static web server), build-web/zarvy-<version>-web.zip and the single file
+# build-web/zarvy-<version>.html.
+web:
+	@scripts/build-web.sh
+
+# Serves build-web/site on 127.0.0.1, on a free port it prints, to play it here.
+serve-web: web
+	@python3 -m http.server --bind 127.0.0.1 --directory build-web/site $${PORT:-0}
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate $(BUILD)*.log build-windows build-fuzz build-fuzz*.log
+	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate $(BUILD)*.log build-windows build-web build-deps build-fuzz build-fuzz*.log

@@ -6,7 +6,8 @@
 // draw of the C library's generator as glibc makes it, so the order of calls
 // fixes the scene a seed gives, and a seed gives the same scene on every
 // platform. On Linux this is glibc's own rand(), of which only the low 15
-// bits are used; elsewhere the same sequence is computed by RandomSequence.
+// bits are used; elsewhere (Windows, the browser) the same sequence is
+// computed by RandomSequence.
 
 // Starts the sequence that `seed` selects, as srand() does.
 void seedRandom(unsigned int seed);

@@ -12,6 +12,7 @@ packages=(
     dpkg-dev file lintian desktop-file-utils appstream groff man-db
     g++-mingw-w64-x86-64 wine wine64 python3
     clang-14 libclang-rt-14-dev libpng-dev libjpeg-dev
+    emscripten node-acorn chromium firefox-esr fonts-dejavu-core
 )
 
 missing=()

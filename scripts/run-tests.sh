@@ -2,8 +2,9 @@
 # Runs the whole test suite twice: once on the normal build, once on a build
 # with AddressSanitizer and UBSan, where any report fails the run; then
 # runs each image fuzzer for a minute (scripts/fuzz.sh), where any finding
-# fails the run; then builds the Windows game and zip and runs their tests
-# under Wine.
+# fails the run; then builds the browser game and plays it in headless
+# chromium; then builds the Windows game and zip and runs their tests under
+# Wine.
 #
 # The tests always run on a virtual X server of their own with Mesa's
 # software renderer, whatever DISPLAY says: every machine then renders the
@@ -45,8 +46,20 @@ echo "== Image fuzzers, 60 s each"
 (unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
  FUZZ_SECONDS=${FUZZ_SECONDS:-60} FUZZ_QUIET=1 scripts/fuzz.sh) || exit 1
 
-echo "== Windows build and its tests under Wine"
 unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
+echo "== Browser build and its tests in headless chromium"
+scripts/build-web.sh || exit 1
+# puppeteer-core at the version of the committed lock file; it downloads no
+# browser: the tests drive Debian's chromium.
+(cd tests/web && npm ci --no-audit --no-fund --ignore-scripts --loglevel=error) || exit 1
+ZARVY_BUILD_DIR="$root/$build" node --test --test-concurrency=1 tests/web/ || exit 1
+# The golden scenes drawn by the browser build, compared by the Linux
+# build's golden test with its own rule.
+ZARVY_SNAPSHOT="node $root/tests/web/snapshot.js" ZARVY_GOLDEN_OUTPUT=tests/output/web \
+    "$build/tests/tests_tools" --gtest_filter='GoldenImages.*' || exit 1
+bash tests/web/reproducible_web.sh build-web || exit 1
+
+echo "== Windows build and its tests under Wine"
 ZARVY_LINUX_BUILD_DIR="$root/$build" scripts/build-windows.sh || exit 1
 # A test that fails is run once more: Wine on a virtual display now and
 # then loses a process at start-up. A fault of the game fails both runs.

@@ -1,30 +1,16 @@
 #!/usr/bin/env bash
-# Fetches Debian's sources of the game's third-party libraries and
-# cross-builds them as static 64-bit Windows libraries into PREFIX
-# (include/, lib/, licenses/), with GoogleTest from /usr/src/googletest for
-# the unit tests.
+# Cross-builds the game's third-party libraries as static 64-bit Windows
+# libraries into PREFIX (include/, lib/, licenses/), from the Debian sources
+# that scripts/deps-sources.sh fetches, checks and unpacks (into
+# ZARVY_DEPS_SOURCES, by default build-deps/ at the top of the tree), with
+# GoogleTest from /usr/src/googletest for the unit tests.
 #
 #   scripts/windows-deps.sh build-windows/deps
 #
-# Everything fetched and built stays beside PREFIX (apt/, sources/,
-# deps-build/, windows-deps.log). The machine's apt sources are only read:
-# a private deb-src list, package index and cache are used.
-# Debian's patches are applied (dpkg-source -x), so the libraries carry the
-# same fixes as Debian's own packages.
+# What is built stays beside PREFIX (deps-build/, windows-deps.log).
 set -Eeuo pipefail
 # Failures inside functions and $(...) must stop the script too.
 shopt -s inherit_errexit
-
-# Debian source packages, exactly as `apt-get source NAME=VERSION` takes them.
-# The security archive is not reachable here, so these are the versions of
-# bookworm and bookworm-updates.
-packages=(
-    zlib=1:1.2.13.dfsg-1
-    libpng1.6=1.6.39-2+deb12u5
-    libjpeg-turbo=1:2.1.5-2
-    freeglut=3.4.0-1
-    glew=2.2.0-4
-)
 
 triple=x86_64-w64-mingw32
 jobs=2
@@ -36,6 +22,7 @@ fi
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$here/cmake/mingw-w64.cmake
+sources=${ZARVY_DEPS_SOURCES:-$here/build-deps}
 
 mkdir -p "$(dirname "$1")"
 top=$(cd "$(dirname "$1")" && pwd)
@@ -46,7 +33,7 @@ log=$top/windows-deps.log
 # script itself: a change to any of them means the libraries are stale.
 gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null || echo none)
 stamp() {
-    printf '%s\n' "${packages[@]}"
+    "$here/scripts/deps-sources.sh" --stamp
     echo "googletest=$gtest_version"
     echo "recipe=$(sha256sum "$0" "$toolchain" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
 }
@@ -64,7 +51,7 @@ if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/versions.t
     exit 1
 fi
 
-for tool in cmake make dpkg-source apt-get sha256sum ${triple}-gcc ${triple}-g++ ${triple}-ar ${triple}-ranlib; do
+for tool in cmake make sha256sum ${triple}-gcc ${triple}-g++ ${triple}-ar ${triple}-ranlib; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
 done
 [ -f /usr/src/googletest/CMakeLists.txt ] || { echo "/usr/src/googletest is missing (libgtest-dev)" >&2; exit 1; }
@@ -91,62 +78,15 @@ fail() {
     exit 1
 }
 
-aptdir=$top/apt
+"$here/scripts/deps-sources.sh" "$sources"
+sources=$(cd "$sources" && pwd)
 srcdir=$top/sources
 blddir=$top/deps-build
 rm -rf "$prefix" "$srcdir" "$blddir"
-mkdir -p "$aptdir/lists/partial" "$aptdir/cache/archives/partial" "$srcdir" "$blddir" \
-    "$prefix/include" "$prefix/lib" "$prefix/licenses"
+mkdir -p "$srcdir" "$blddir" "$prefix/include" "$prefix/lib" "$prefix/licenses"
 # Claims PREFIX at once, so a run after a failed one may wipe it; the real
 # stamp is written only when everything is built.
 echo "incomplete" >"$prefix/versions.txt"
-
-# --- fetch --------------------------------------------------------------
-step="apt-get update (private deb-src list)"
-sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$aptdir/debian-src.sources"
-grep -q '^Types: deb-src$' "$aptdir/debian-src.sources" || fail "no 'Types: deb' entry in /etc/apt/sources.list.d/debian.sources"
-apt_opts=(
-    -o "Dir::Etc::SourceList=$aptdir/debian-src.sources"
-    -o Dir::Etc::SourceParts=/dev/null
-    -o "Dir::State::Lists=$aptdir/lists"
-    -o "Dir::Cache=$aptdir/cache"
-)
-# As root apt hands downloads to the _apt user, which may not enter a build
-# folder under a private home: download as the caller instead.
-[ "$(id -u)" -eq 0 ] && apt_opts+=(-o APT::Sandbox::User=root)
-run apt-get "${apt_opts[@]}" -q update
-
-step="apt-get source"
-(cd "$srcdir" && run apt-get "${apt_opts[@]}" -q source --download-only "${packages[@]}")
-
-# Prints the files and sha256 sums listed in a .dsc's Checksums-Sha256 field.
-dsc_sha256() {
-    awk '/^Checksums-Sha256:/ { on = 1; next }
-         on && /^ / { print $1, $3; next }
-         { on = 0 }' "$1"
-}
-
-# dsc_name NAME=[EPOCH:]VERSION -> NAME_VERSION.dsc (file names drop the epoch)
-dsc_name() {
-    local name=${1%%=*} version=${1#*=}
-    echo "${name}_${version#*:}.dsc"
-}
-
-# Verifies and unpacks one source package; prints its source tree.
-unpack() {
-    local dsc=$srcdir/$(dsc_name "$1") sum file n=0
-    [ -f "$dsc" ] || fail "apt-get source did not fetch $(basename "$dsc")"
-    while read -r sum file; do
-        n=$((n + 1))
-        [ -f "$srcdir/$file" ] || fail "$file, listed in $(basename "$dsc"), was not downloaded"
-        [ "$(sha256sum "$srcdir/$file" | cut -d' ' -f1)" = "$sum" ] ||
-            fail "$file does not match the sha256 in $(basename "$dsc")"
-    done < <(dsc_sha256 "$dsc")
-    [ "$n" -gt 0 ] || fail "$(basename "$dsc") lists no Checksums-Sha256"
-    local tree=$srcdir/$(basename "$dsc" .dsc | sed 's/_/-/; s/-[^-]*$//')
-    run dpkg-source --no-copy -x "$dsc" "$tree"
-    echo "$tree"
-}
 
 # --- build helpers ------------------------------------------------------
 cc=${triple}-gcc
@@ -187,11 +127,9 @@ licence() {
     cp "$@" "$prefix/licenses/$name/"
 }
 
-version_of() {
-    local p
-    for p in "${packages[@]}"; do
-        [ "${p%%=*}" = "$1" ] && echo "$p"
-    done
+# The unpacked source tree of one Debian source package.
+unpack() {
+    echo "$sources/$1"
 }
 
 # --- zlib -----------------------------------------------------------------
@@ -199,7 +137,7 @@ version_of() {
 # its CMake build wants), and a static library needs neither: compile the
 # library's sources directly.
 step=zlib
-src=$(unpack "$(version_of zlib)")
+src=$(unpack zlib)
 bld=$blddir/zlib
 mkdir -p "$bld"
 objs=()
@@ -215,7 +153,7 @@ licence zlib "$src/LICENSE"
 
 # --- libpng ---------------------------------------------------------------
 step=libpng
-src=$(unpack "$(version_of libpng1.6)")
+src=$(unpack libpng1.6)
 cmake_build "$src" "$blddir/libpng" \
     -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
     -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON
@@ -223,7 +161,7 @@ licence libpng "$src/LICENSE"
 
 # --- libjpeg-turbo --------------------------------------------------------
 step=libjpeg-turbo
-src=$(unpack "$(version_of libjpeg-turbo)")
+src=$(unpack libjpeg-turbo)
 SOURCE_DATE_EPOCH=$(epoch_of "$src") cmake_build "$src" "$blddir/libjpeg-turbo" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF
 licence libjpeg-turbo "$src/LICENSE.md" "$src/README.ijg"
@@ -233,7 +171,7 @@ licence libjpeg-turbo "$src/LICENSE.md" "$src/README.ijg"
 # libglut.a, which is what CMake's FindGLUT looks for. Code that links it
 # statically must define FREEGLUT_STATIC and link winmm and gdi32.
 step=freeglut
-src=$(unpack "$(version_of freeglut)")
+src=$(unpack freeglut)
 cmake_build "$src" "$blddir/freeglut" \
     -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
     -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
@@ -244,7 +182,7 @@ licence freeglut "$src/COPYING"
 # source file makes the whole library. GLEW_STATIC drops the dllimport
 # declarations (users define it too); the library itself needs no GLU.
 step=glew
-src=$(unpack "$(version_of glew)")
+src=$(unpack glew)
 bld=$blddir/glew
 mkdir -p "$bld" "$prefix/include/GL" "$prefix/lib/cmake/GLEW"
 # shellcheck disable=SC2046

@@ -2,7 +2,8 @@
 
 #include "game/RandomSequence.h"
 
-// The Windows C library's rand() is another generator than glibc's: with it
+// Where the C library is not glibc (Windows' and the browser's rand() are
+// other generators), glibc's sequence is computed: with the platform's own
 // a seed would give another field of rocks than on Linux.
 namespace {
 RandomSequence sequence;

@@ -1,0 +1,61 @@
+#!/usr/bin/env python3
+"""Writes the browser game as one self-contained HTML file: the site's
+index.html with the game's script, its WebAssembly and its packed images
+(base64) and the icon (a data: URL) put inside, so that it plays opened
+from disk with no server and no network; the game's licence and those of
+the libraries in it close the file, in a comment. The same site gives the
+same bytes.
+
+usage: make-web-page.py SITE_FOLDER OUT.html
+"""
+import base64
+import json
+import os
+import sys
+
+
+def main(argv):
+    if len(argv) != 3:
+        sys.exit(__doc__.strip())
+    site, out = argv[1], argv[2]
+
+    def read(name):
+        with open(os.path.join(site, name), "rb") as f:
+            return f.read()
+
+    page = read("index.html").decode("utf-8")
+    code = read("zarvy.js").decode("utf-8")
+    # The script sits in a text/plain element, which ends at the first
+    # "</script"; the game's script has none.
+    if "</script" in code.lower():
+        sys.exit("zarvy.js holds '</script', which would end its element early")
+    inline = json.dumps({
+        "wasm": base64.b64encode(read("zarvy.wasm")).decode("ascii"),
+        "data": base64.b64encode(read("zarvy.data")).decode("ascii"),
+    }, sort_keys=True)
+    icon = "data:image/png;base64," + base64.b64encode(read("icon.png")).decode("ascii")
+    for old, new in [
+        ('<script type="application/json" id="zarvy-inline">{}</script>',
+         '<script type="application/json" id="zarvy-inline">' + inline + '</script>'),
+        ('<script type="text/plain" id="zarvy-code" data-src="zarvy.js"></script>',
+         '<script type="text/plain" id="zarvy-code">' + code + '</script>'),
+        ('href="icon.png"', 'href="' + icon + '"'),
+    ]:
+        if page.count(old) != 1:
+            sys.exit("index.html does not hold exactly one " + old)
+        page = page.replace(old, new)
+    notices = ["Zarvy\n\n" + read("LICENSE.txt").decode("utf-8")]
+    for parent, dirs, files in sorted(os.walk(os.path.join(site, "licenses"))):
+        dirs.sort()
+        for name in sorted(files):
+            with open(os.path.join(parent, name), encoding="utf-8") as f:
+                notices.append(os.path.basename(parent) + ": " + name + "\n\n" + f.read())
+    comment = "\n<!--\n" + "\n\n".join(notices).replace("-->", "-- >") + "\n-->\n"
+    page = page.rstrip("\n") + "\n" + comment
+    with open(out + ".part", "wb") as f:
+        f.write(page.encode("utf-8"))
+    os.replace(out + ".part", out)
+
+
+if __name__ == "__main__":
+    main(sys.argv)

@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# Builds zlib, libpng and libjpeg-turbo with Debian's Emscripten as static
+# WebAssembly libraries into PREFIX (include/, lib/, licenses/), from the
+# Debian sources that scripts/deps-sources.sh fetches, checks and unpacks
+# (into ZARVY_DEPS_SOURCES, by default build-deps/ at the top of the tree).
+# GLUT, GL and GLEW come with Emscripten itself.
+#
+#   scripts/web-deps.sh build-web/deps
+#
+# What is built stays beside PREFIX (deps-build/, web-deps.log).
+set -Eeuo pipefail
+shopt -s inherit_errexit
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 PREFIX_DIR" >&2
+    exit 2
+fi
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+sources=${ZARVY_DEPS_SOURCES:-$here/build-deps}
+. "$here/scripts/web-env.sh"
+
+mkdir -p "$(dirname "$1")"
+top=$(cd "$(dirname "$1")" && pwd)
+prefix=$top/$(basename "$1")
+log=$top/web-deps.log
+
+# The stamp names the package versions, Emscripten's version and this
+# script: a change to any of them means the libraries are stale.
+stamp() {
+    "$here/scripts/deps-sources.sh" --stamp
+    echo "emscripten=$(dpkg-query -W -f='${Version}' emscripten 2>/dev/null || echo none)"
+    echo "recipe=$(sha256sum "$0" "$here/scripts/web-env.sh" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
+}
+wanted=$(stamp)
+
+if [ -f "$prefix/versions.txt" ] && [ "$(cat "$prefix/versions.txt")" = "$wanted" ]; then
+    echo "Browser libraries in $prefix are up to date."
+    exit 0
+fi
+if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/versions.txt" ]; then
+    echo "$prefix is not empty and holds no versions.txt of this script: not touching it." >&2
+    exit 1
+fi
+for tool in cmake make emcc emar emcmake sha256sum; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
+done
+
+: >"$log"
+step=start
+on_error() {
+    [ "$BASHPID" = "$$" ] || return 0
+    echo "web-deps: failed during '$step'; the log's last lines ($log):" >&2
+    tail -n 40 "$log" >&2
+}
+trap on_error ERR
+
+run() {
+    echo "+ [${SECONDS}s] $*" >>"$log"
+    "$@" >>"$log" 2>&1
+}
+
+step=sources
+"$here/scripts/deps-sources.sh" "$sources"
+sources=$(cd "$sources" && pwd)
+blddir=$top/deps-build
+rm -rf "$prefix" "$blddir"
+mkdir -p "$blddir" "$prefix/include" "$prefix/lib" "$prefix/licenses"
+echo "incomplete" >"$prefix/versions.txt"
+
+# Reproducible flags: no source or build folder names in the objects.
+flags_for() {
+    echo "-O2 -ffile-prefix-map=$1=. -ffile-prefix-map=$2=."
+}
+
+cmake_build() {
+    local src=$1 bld=$2
+    shift 2
+    local flags
+    flags=$(flags_for "$src" "$bld")
+    run emcmake cmake -S "$src" -B "$bld" -G "Unix Makefiles" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DCMAKE_PREFIX_PATH="$prefix" \
+        -DCMAKE_FIND_ROOT_PATH="$prefix" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_C_FLAGS_RELEASE="$flags -DNDEBUG" \
+        -DBUILD_SHARED_LIBS=OFF \
+        "$@"
+    run cmake --build "$bld" -j2
+    run cmake --install "$bld"
+}
+
+licence() {
+    local name=$1
+    shift
+    mkdir -p "$prefix/licenses/$name"
+    cp "$@" "$prefix/licenses/$name/"
+}
+
+# --- zlib -----------------------------------------------------------------
+# The library's sources compiled directly. Without a configure run zconf.h
+# knows neither <unistd.h> nor <stdarg.h>, which Emscripten's C library has.
+step=zlib
+src=$sources/zlib
+bld=$blddir/zlib
+mkdir -p "$bld"
+objs=()
+for f in adler32 crc32 deflate infback inffast inflate inftrees trees zutil \
+         compress uncompr gzclose gzlib gzread gzwrite; do
+    # shellcheck disable=SC2046
+    run emcc $(flags_for "$src" "$bld") -DHAVE_UNISTD_H -DHAVE_STDARG_H -c "$src/$f.c" -o "$bld/$f.o"
+    objs+=("$bld/$f.o")
+done
+run emar rcsD "$prefix/lib/libz.a" "${objs[@]}"
+cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
+licence zlib "$src/LICENSE"
+
+# --- libpng ---------------------------------------------------------------
+step=libpng
+src=$sources/libpng1.6
+cmake_build "$src" "$blddir/libpng" \
+    -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include" \
+    -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON
+licence libpng "$src/LICENSE"
+
+# --- libjpeg-turbo --------------------------------------------------------
+# CMake's type-size check reads the size from the compiled test program,
+# which Emscripten emits as JavaScript: the size comes out empty and the
+# Huffman coder stops with "Cannot determine word size". WebAssembly's
+# size_t and unsigned long are 4 bytes. Only the static library is built
+# (not the programs and tests beside it), and installed by hand.
+step=libjpeg-turbo
+src=$sources/libjpeg-turbo
+bld=$blddir/libjpeg-turbo
+flags=$(flags_for "$src" "$bld")
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Timestamp) \
+    run emcmake cmake -S "$src" -B "$bld" -G "Unix Makefiles" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="$flags -DNDEBUG" \
+    -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF
+grep -q '^#define SIZEOF_SIZE_T  4$' "$bld/jconfigint.h" || {
+    echo "libjpeg-turbo's jconfigint.h does not give size_t 4 bytes" >>"$log"; false; }
+run cmake --build "$bld" -j2 --target jpeg-static
+cp "$bld/libjpeg.a" "$prefix/lib/"
+cp "$src/jpeglib.h" "$src/jerror.h" "$src/jmorecfg.h" "$bld/jconfig.h" "$prefix/include/"
+licence libjpeg-turbo "$src/LICENSE.md" "$src/README.ijg"
+
+# Programs and docs that the CMake installs bring along are not needed.
+rm -rf "$prefix/bin" "$prefix/share"
+
+step=stamp
+echo "$wanted" >"$prefix/versions.txt"
+trap - ERR
+echo "Browser libraries built into $prefix (log: $log)."

@@ -1,0 +1,105 @@
+#!/usr/bin/env node
+// The browser game's speed in headless chromium on this machine, beside the
+// native frame benchmark of the same run: ticks and frames per second, the
+// page's own work per frame (the game's tick-to-picture callback with the
+// GL emulation, timed around each frame), the time from opening the page
+// to the first frame, and the wasm memory over the run. A benchmark, not a
+// test: it reports and asserts nothing.
+//
+//   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" node tests/web/benchmark.js [SECONDS]
+//
+// Chromium draws once through Mesa's llvmpipe on that display, as the
+// native game does, and once with its own SwiftShader, as headless chromium
+// does by default. The Linux build (ZARVY_BUILD_DIR, default build/) gives
+// the native figures.
+"use strict";
+const { execFileSync } = require("child_process");
+const path = require("path");
+const lib = require("./lib.js");
+
+const seconds = Number(process.argv[2] || 60);
+
+function percentile(values, p) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
+}
+
+async function browserFigures(drawWithMesa) {
+  const site = await lib.serve(path.join(lib.webBuild, "site"));
+  const browser = await lib.launch({ drawWithMesa });
+  try {
+    const page = await browser.newPage();
+    await page.setViewport({ width: 1280, height: 800 });
+    // Every tick re-arms the game's 20 ms timer: counting those timers
+    // counts the ticks.
+    await page.evaluateOnNewDocument(() => {
+      window.bench = { ticks: 0, frames: 0, work: [], firstFrame: null, memory: [] };
+      const arm = window.setTimeout;
+      window.setTimeout = function (callback, delay, ...rest) {
+        if (delay === 20) window.bench.ticks++;
+        return arm.call(this, callback, delay, ...rest);
+      };
+    });
+    await page.goto(site.url, { waitUntil: "domcontentloaded" });
+    await page.evaluate(() => {
+      let began = 0;
+      Module.preMainLoop = () => { began = performance.now(); };
+      Module.postMainLoop = () => {
+        const now = performance.now();
+        if (window.bench.firstFrame === null) window.bench.firstFrame = now;
+        window.bench.frames++;
+        window.bench.work.push(now - began);
+      };
+    });
+    await page.waitForFunction(() => window.bench.firstFrame !== null, { timeout: 120000 });
+    await page.evaluate(() => { window.bench.ticks = 0; window.bench.frames = 0; window.bench.work = []; });
+    const samples = [];
+    for (let s = 0; s < seconds; ++s) {
+      await lib.sleep(1000);
+      samples.push(await page.evaluate(() => ({
+        ticks: window.bench.ticks, frames: window.bench.frames, memory: wasmMemory.buffer.byteLength,
+      })));
+    }
+    const result = await page.evaluate(() => ({ work: window.bench.work, firstFrame: window.bench.firstFrame }));
+    const last = samples[samples.length - 1];
+    const perSecond = samples.map((sample, i) => sample.ticks - (i > 0 ? samples[i - 1].ticks : 0));
+    return {
+      ticksPerSecond: last.ticks / seconds,
+      slowestSecondTicks: Math.min(...perSecond),
+      framesPerSecond: last.frames / seconds,
+      workMedian: percentile(result.work, 0.5),
+      work90: percentile(result.work, 0.9),
+      firstFrame: result.firstFrame,
+      memoryStart: samples[0].memory / 1048576,
+      memoryEnd: last.memory / 1048576,
+    };
+  } finally {
+    await browser.close();
+    await site.close();
+  }
+}
+
+function nativeFigures() {
+  const linuxBuild = process.env.ZARVY_BUILD_DIR || path.join(lib.root, "build");
+  return execFileSync(path.join(linuxBuild, "zarvy-framebench"), [], { cwd: lib.root, encoding: "utf8" })
+    .split("\n").filter((line) => /^(Full frame|Empty|Process start|Peak)/.test(line)).join("\n");
+}
+
+(async () => {
+  const f = (x) => x.toFixed(1);
+  for (const [drawWithMesa, name] of [[true, "Mesa's llvmpipe"], [false, "SwiftShader"]]) {
+    const web = await browserFigures(drawWithMesa);
+    console.log(`Browser (headless chromium, ${name}), ${seconds} s of play:`);
+    console.log(`  ticks per second:        ${f(web.ticksPerSecond)} (slowest second ${web.slowestSecondTicks})`);
+    console.log(`  frames per second:       ${f(web.framesPerSecond)}`);
+    console.log(`  page work per frame:     median ${f(web.workMedian)} ms, p90 ${f(web.work90)} ms`);
+    console.log(`  opening to first frame:  ${Math.round(web.firstFrame)} ms`);
+    console.log(`  wasm memory:             ${f(web.memoryStart)} MB after 1 s, ${f(web.memoryEnd)} MB at the end`);
+  }
+  const native = nativeFigures();
+  console.log("Native (zarvy-framebench), right after:");
+  console.log(native.replace(/^/gm, "  "));
+})().catch((error) => {
+  console.error("benchmark.js: " + error.message);
+  process.exit(1);
+});

@@ -1,0 +1,242 @@
+// Helpers of the browser tests: Debian's chromium driven by puppeteer-core
+// (no browser is downloaded), the site served on 127.0.0.1 by the test
+// itself, and the page's panel, canvas and errors watched.
+"use strict";
+const assert = require("assert");
+const { execFileSync } = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const http = require("http");
+const path = require("path");
+const puppeteer = require("puppeteer-core");
+
+const root = path.resolve(__dirname, "../..");
+const webBuild = process.env.ZARVY_WEB_BUILD || path.join(root, "build-web");
+
+// The flags chromium needs here: no sandbox as root, no GPU process of its
+// own, and nothing that reaches for the network on its own. With
+// `drawWithMesa` it draws WebGL through Mesa's llvmpipe on the X display
+// the suite runs on, as the golden images were made; otherwise with
+// SwiftShader.
+async function launch({ drawWithMesa = false, extraArgs = [] } = {}) {
+  const args = [
+    "--no-sandbox", "--disable-dev-shm-usage",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+    "--no-first-run", "--disable-quic", "--disable-default-apps", "--mute-audio",
+    "--disable-features=Translate,MediaRouter,OptimizationHints",
+    "--window-size=1280,800",
+  ];
+  if (drawWithMesa) {
+    args.push("--use-angle=gl-egl", "--ignore-gpu-blocklist");
+  } else {
+    args.push("--disable-gpu", "--use-angle=swiftshader", "--enable-unsafe-swiftshader");
+  }
+  args.push(...extraArgs);
+  return puppeteer.launch({
+    executablePath: process.env.ZARVY_CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    args,
+    protocolTimeout: 120000,
+  });
+}
+
+const types = {
+  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".wasm": "application/wasm",
+  ".data": "application/octet-stream", ".png": "image/png",
+};
+
+// Serves FOLDER on 127.0.0.1 at a free port; resolves to { url, close }.
+function serve(folder) {
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
+    const file = path.join(folder, name.endsWith("/") ? name + "index.html" : name);
+    if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, { "Content-Type": types[path.extname(file)] || "application/octet-stream" });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => {
+    server.listen(0, "127.0.0.1", () => {
+      resolve({
+        url: `http://127.0.0.1:${server.address().port}/`,
+        close: () => new Promise((done) => server.close(done)),
+      });
+    });
+  });
+}
+
+// A page whose errors and console warnings are kept in `problems`.
+async function watchedPage(browser) {
+  const page = await browser.newPage();
+  const problems = [];
+  page.on("pageerror", (error) => problems.push("page error: " + error.message));
+  page.on("console", (message) => {
+    if (["error", "warn", "warning", "assert"].includes(message.type())) {
+      problems.push(`console ${message.type()}: ${message.text()}`);
+    }
+  });
+  page.on("requestfailed", (request) => problems.push("request failed: " + request.url()));
+  await page.setViewport({ width: 1280, height: 800 });
+  return { page, problems };
+}
+
+// The lines of the page's console panel.
+async function panelLines(page) {
+  const text = await page.$eval("#console", (panel) => panel.textContent);
+  return text.split("\n").filter((line) => line !== "");
+}
+
+// Waits, at most `seconds`, until `test(lines)` holds for the panel's lines.
+async function waitForLines(page, test, seconds, what) {
+  const end = Date.now() + seconds * 1000;
+  let lines = [];
+  while (Date.now() < end) {
+    lines = await panelLines(page);
+    if (test(lines)) return lines;
+    await new Promise((done) => setTimeout(done, 50));
+  }
+  throw new Error(`${what} did not show within ${seconds} s; the panel held:\n${lines.join("\n")}`);
+}
+
+// Opens URL and waits until the game runs: the page says "Click to play"
+// and the game has drawn its start-up lines.
+async function openGame(page, url) {
+  await page.goto(url, { waitUntil: "load" });
+  await page.waitForFunction(() => typeof state !== "undefined" && state === "running", { timeout: 60000 });
+  await waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
+}
+
+// Clicks into the canvas, as a player does to give the game the keyboard.
+async function clickToPlay(page) {
+  await page.click("#cover");
+  await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
+                                   document.getElementById("cover").hidden, { timeout: 10000 });
+}
+
+// Where the ship's two engine flames are: the mean column of the pale
+// yellow pixels in the band of rows the ship flies in, read from the
+// drawing buffer right after a frame is drawn; null when something hides
+// them. Resolves after the next frame.
+async function flameColumn(page) {
+  return page.evaluate(() => new Promise((resolve) => {
+    Module.postMainLoop = () => {
+      Module.postMainLoop = null;
+      const pixels = new Uint8Array(800 * 60 * 4);
+      // Rows 410 to 469 from the top are rows 130 to 189 from the bottom.
+      GLctx.readPixels(0, 600 - 470, 800, 60, GLctx.RGBA, GLctx.UNSIGNED_BYTE, pixels);
+      let n = 0, sum = 0;
+      for (let i = 0; i < 800 * 60; ++i) {
+        const r = pixels[i * 4], g = pixels[i * 4 + 1], b = pixels[i * 4 + 2];
+        if (r >= 240 && g >= 170 && b >= 90 && b <= 240) { n++; sum += i % 800; }
+      }
+      resolve(n >= 5 ? Math.round(sum / n) : null);
+    };
+  }));
+}
+
+// Over a few seconds of frames the flames stay put between columns LOW and
+// HIGH (the walls are at 128 and 672); resolves to where they are. A hit's
+// explosion or a rock in front spoils a frame now and then: most of the
+// frames must agree with their median.
+async function shipAtRest(page, label, low, high) {
+  const columns = [];
+  for (let i = 0; i < 40 && columns.length < 10; ++i) {
+    const column = await flameColumn(page);
+    if (column !== null) columns.push(column);
+    await new Promise((done) => setTimeout(done, 150));
+  }
+  if (columns.length < 6) throw new Error(`${label}: the ship's flames were rarely in sight (${columns})`);
+  const median = [...columns].sort((a, b) => a - b)[Math.floor(columns.length / 2)];
+  if (median < low || median > high) {
+    throw new Error(`${label}: the ship slid to column ${median} (expected ${low} to ${high}; frames: ${columns})`);
+  }
+  const agreeing = columns.filter((c) => Math.abs(c - median) <= 4).length;
+  if (agreeing < 6) throw new Error(`${label}: the ship kept sliding (frames: ${columns})`);
+  return median;
+}
+
+const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// Holds KEY down (keyboard.down; the caller lets it go) until the flames
+// are at least 20 columns to the `side` (-1 left, +1 right) of FROM, at most
+// ten seconds: how long that takes depends on the machine's tick rate.
+async function holdUntilMoved(page, key, from, side) {
+  await page.keyboard.down(key);
+  const end = Date.now() + 10000;
+  while (Date.now() < end) {
+    const column = await flameColumn(page);
+    if (column !== null && (column - from) * side >= 20) return;
+  }
+  throw new Error(`the ship did not move under '${key}' within ten seconds`);
+}
+
+// Chromium's own note when it copies a WebGL canvas to the screen without
+// a GPU: the browser's doing, not the page's.
+const compositorNote = /GL Driver Message \(OpenGL, Performance, .*\): GPU stall due to ReadPixels/;
+const pageProblems = (problems) => problems.filter((problem) => !compositorNote.test(problem));
+
+// The start-up lines of the desktop game, from the Linux build's snapshot
+// program (the same start-up), with the GLEW version the page reports.
+function desktopStartupLines(glewVersion) {
+  const linuxBuild = process.env.ZARVY_BUILD_DIR || path.join(root, "build");
+  const out = path.join(os.tmpdir(), `zarvy-web-startup-${process.pid}.png`);
+  try {
+    const text = execFileSync(path.join(linuxBuild, "zarvy-snapshot"), ["--out", out], { cwd: root, encoding: "utf8" });
+    return text.split("\n").filter((line) => line !== "")
+      .map((line) => line.replace(/^Status: Using GLEW .*$/, "Status: Using GLEW " + glewVersion));
+  } finally {
+    fs.rmSync(out, { force: true });
+  }
+}
+
+// Loads URL, checks the start-up lines and that the game draws and takes
+// keys (the ship moves under 'a'), then ends it with Escape.
+async function loadsAndPlays(browser, url) {
+  const { page, problems } = await watchedPage(browser);
+  try {
+    await openGame(page, url);
+    assert.strictEqual(await page.title(), "Zarvy");
+    // A rock drifting into the ship may add its lines at any time.
+    const lines = (await panelLines(page)).filter((line) => !/^(Collision with Asteroid|playerImun) /.test(line));
+    const glew = /^Status: Using GLEW (.*)$/.exec(lines.find((line) => line.startsWith("Status: ")))[1];
+    assert.deepStrictEqual(lines, desktopStartupLines(glew));
+    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
+    const size = await page.$eval("#canvas", (canvas) => [canvas.width, canvas.height]);
+    assert.deepStrictEqual(size, [800, 600]);
+    await clickToPlay(page);
+    const start = await shipAtRest(page, "start", 360, 440);
+    await holdUntilMoved(page, "a", start, -1);
+    await page.keyboard.up("a");
+    await shipAtRest(page, "after 'a'", 140, start - 15);
+    // The keys the game uses do not scroll a page too small for it.
+    await page.setViewport({ width: 900, height: 400 });
+    for (const key of ["ArrowDown", "PageDown", " ", "ArrowDown"]) await page.keyboard.press(key);
+    await sleep(300);
+    assert.strictEqual(await page.evaluate(() => window.scrollY), 0, "the page scrolled under the game's keys");
+    await page.keyboard.press("Escape");
+    await page.waitForFunction(() => state === "over", { timeout: 10000 });
+    assert.deepStrictEqual(pageProblems(problems), []);
+  } finally {
+    await page.close();
+  }
+}
+
+// Debian's firefox-esr, driven over WebDriver BiDi; it draws WebGL through
+// Mesa's llvmpipe on the suite's X display.
+async function launchFirefox() {
+  return puppeteer.launch({
+    browser: "firefox",
+    executablePath: process.env.ZARVY_FIREFOX || "/usr/bin/firefox-esr",
+    headless: true,
+    protocolTimeout: 120000,
+  });
+}
+
+module.exports = {
+  launchFirefox, loadsAndPlays, pageProblems, desktopStartupLines,
+  root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
+  flameColumn, shipAtRest, holdUntilMoved, sleep,
+};
