@@ -59,4 +59,4 @@ windows:
 	@scripts/build-windows.sh
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate $(BUILD)*.log build-windows build-fuzz build-fuzz*.log
+	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate* $(BUILD)*.log build-windows build-fuzz build-fuzz*.log
