@@ -69,4 +69,4 @@ serve-web: web
 	@python3 -m http.server --bind 127.0.0.1 --directory build-web/site $${PORT:-0}
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate $(BUILD)*.log build-windows build-web build-deps build-fuzz build-fuzz*.log
+	rm -rf $(BUILD) $(BUILD)-sanitize build-mutate* $(BUILD)*.log build-windows build-web build-deps build-fuzz build-fuzz*.log
