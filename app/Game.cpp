@@ -51,6 +51,8 @@ void openWindow(int* argc, char** argv, const char* title)
         input->setLayout(KeyboardLayout::ofCurrentDisplay());
     }
     keyboardFocus = new FocusWatcher();
+    // A window opened again (the tests open several) lets go of the last one.
+    delete keypadReleases;
     keypadReleases = new KeypadReleases();
     glutReshapeFunc(reshape);
     glutDisplayFunc(display);
