@@ -118,12 +118,22 @@ async function clickToPlay(page) {
 
 // Where the ship's two engine flames are: the mean column of the pale
 // yellow pixels in the band of rows the ship flies in, read from the
-// drawing buffer right after a frame is drawn; null when something hides
-// them. Resolves after the next frame.
+// drawing buffer right after a frame is drawn. Null when fewer than 5 of
+// them show or more than 100 (the flames make 20 to 50), and while a hit's
+// explosion, of the same colours, may be on the screen: it lives 10 ticks,
+// so until the countdown after the hit is below 88 (two ticks to spare). Resolves after
+// the next frame.
 async function flameColumn(page) {
   return page.evaluate(() => new Promise((resolve) => {
     Module.postMainLoop = () => {
       Module.postMainLoop = null;
+      const last = document.getElementById("console").lastChild;
+      const line = last ? last.textContent.trim() : "";
+      const countdown = /^playerImun (\d+)$/.exec(line);
+      if (/^Collision with Asteroid /.test(line) || (countdown && Number(countdown[1]) >= 88)) {
+        resolve(null);
+        return;
+      }
       const pixels = new Uint8Array(800 * 60 * 4);
       // Rows 410 to 469 from the top are rows 130 to 189 from the bottom.
       GLctx.readPixels(0, 600 - 470, 800, 60, GLctx.RGBA, GLctx.UNSIGNED_BYTE, pixels);
@@ -132,7 +142,7 @@ async function flameColumn(page) {
         const r = pixels[i * 4], g = pixels[i * 4 + 1], b = pixels[i * 4 + 2];
         if (r >= 240 && g >= 170 && b >= 90 && b <= 240) { n++; sum += i % 800; }
       }
-      resolve(n >= 5 ? Math.round(sum / n) : null);
+      resolve(n >= 5 && n <= 100 ? Math.round(sum / n) : null);
     };
   }));
 }
