@@ -30,43 +30,20 @@ if [ $# -ne 1 ]; then
     echo "usage: $0 SOURCES_DIR | --stamp" >&2
     exit 2
 fi
-wanted=$(printf '%s\n' "${packages[@]}"; echo "recipe=$(sha256sum "$0" | cut -d' ' -f1)")
+here=$(cd "$(dirname "$0")/.." && pwd)
+. "$here/scripts/deps-lib.sh"
+wanted=$(printf '%s\n' "${packages[@]}"
+         echo "recipe=$(sha256sum "$0" "$here/scripts/deps-lib.sh" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')")
 if [ "$1" = --stamp ]; then
     echo "$wanted"
     exit 0
 fi
 mkdir -p "$1"
 top=$(cd "$1" && pwd)
-log=$top/sources.log
 
-if [ -f "$top/versions.txt" ] && [ "$(cat "$top/versions.txt")" = "$wanted" ]; then
-    exit 0
-fi
-
-for tool in dpkg-source apt-get sha256sum; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
-
-: >"$log"
-step=start
-on_error() {
-    [ "$BASHPID" = "$$" ] || return 0
-    echo "deps-sources: failed during '$step'; the log's last lines ($log):" >&2
-    tail -n 40 "$log" >&2
-}
-trap on_error ERR
-
-run() {
-    echo "+ [${SECONDS}s] $*" >>"$log"
-    "$@" >>"$log" 2>&1
-}
-
-fail() {
-    echo "$*" >>"$log"
-    echo "deps-sources: $*" >&2
-    trap - ERR
-    exit 1
-}
+deps_up_to_date "$top" "$wanted" && exit 0
+deps_need_tools dpkg-source apt-get sha256sum
+deps_log_to deps-sources "$top/sources.log"
 
 aptdir=$top/apt
 download=$top/download
@@ -122,7 +99,4 @@ for p in "${packages[@]}"; do
     unpack "$p"
 done
 
-step=stamp
-echo "$wanted" >"$top/versions.txt"
-trap - ERR
-echo "Library sources unpacked into $top (log: $log)."
+deps_done "$top/versions.txt" "$wanted" "Library sources unpacked into $top (log: $log)."

@@ -19,46 +19,28 @@ fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 sources=${ZARVY_DEPS_SOURCES:-$here/build-deps}
 . "$here/scripts/web-env.sh"
+. "$here/scripts/deps-lib.sh"
 
 mkdir -p "$(dirname "$1")"
 top=$(cd "$(dirname "$1")" && pwd)
 prefix=$top/$(basename "$1")
-log=$top/web-deps.log
 
 # The stamp names the package versions, Emscripten's version and this
 # script: a change to any of them means the libraries are stale.
 stamp() {
     "$here/scripts/deps-sources.sh" --stamp
     echo "emscripten=$(dpkg-query -W -f='${Version}' emscripten 2>/dev/null || echo none)"
-    echo "recipe=$(sha256sum "$0" "$here/scripts/web-env.sh" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
+    echo "recipe=$(sha256sum "$0" "$here/scripts/web-env.sh" "$here/scripts/deps-lib.sh" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
 }
 wanted=$(stamp)
 
-if [ -f "$prefix/versions.txt" ] && [ "$(cat "$prefix/versions.txt")" = "$wanted" ]; then
+if deps_up_to_date "$prefix" "$wanted"; then
     echo "Browser libraries in $prefix are up to date."
     exit 0
 fi
-if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/versions.txt" ]; then
-    echo "$prefix is not empty and holds no versions.txt of this script: not touching it." >&2
-    exit 1
-fi
-for tool in cmake make emcc emar emcmake sha256sum; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
-
-: >"$log"
-step=start
-on_error() {
-    [ "$BASHPID" = "$$" ] || return 0
-    echo "web-deps: failed during '$step'; the log's last lines ($log):" >&2
-    tail -n 40 "$log" >&2
-}
-trap on_error ERR
-
-run() {
-    echo "+ [${SECONDS}s] $*" >>"$log"
-    "$@" >>"$log" 2>&1
-}
+deps_refuse_foreign "$prefix"
+deps_need_tools cmake make emcc emar emcmake sha256sum
+deps_log_to web-deps "$top/web-deps.log"
 
 step=sources
 "$here/scripts/deps-sources.sh" "$sources"
@@ -67,11 +49,6 @@ blddir=$top/deps-build
 rm -rf "$prefix" "$blddir"
 mkdir -p "$blddir" "$prefix/include" "$prefix/lib" "$prefix/licenses"
 echo "incomplete" >"$prefix/versions.txt"
-
-# Reproducible flags: no source or build folder names in the objects.
-flags_for() {
-    echo "-O2 -ffile-prefix-map=$1=. -ffile-prefix-map=$2=."
-}
 
 cmake_build() {
     local src=$1 bld=$2
@@ -90,30 +67,11 @@ cmake_build() {
     run cmake --install "$bld"
 }
 
-licence() {
-    local name=$1
-    shift
-    mkdir -p "$prefix/licenses/$name"
-    cp "$@" "$prefix/licenses/$name/"
-}
-
 # --- zlib -----------------------------------------------------------------
-# The library's sources compiled directly. Without a configure run zconf.h
-# knows neither <unistd.h> nor <stdarg.h>, which Emscripten's C library has.
+# Without a configure run zconf.h knows neither <unistd.h> nor <stdarg.h>,
+# which Emscripten's C library has.
 step=zlib
-src=$sources/zlib
-bld=$blddir/zlib
-mkdir -p "$bld"
-objs=()
-for f in adler32 crc32 deflate infback inffast inflate inftrees trees zutil \
-         compress uncompr gzclose gzlib gzread gzwrite; do
-    # shellcheck disable=SC2046
-    run emcc $(flags_for "$src" "$bld") -DHAVE_UNISTD_H -DHAVE_STDARG_H -c "$src/$f.c" -o "$bld/$f.o"
-    objs+=("$bld/$f.o")
-done
-run emar rcsD "$prefix/lib/libz.a" "${objs[@]}"
-cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
-licence zlib "$src/LICENSE"
+zlib_static "$sources/zlib" "$blddir/zlib" emcc emar -DHAVE_UNISTD_H -DHAVE_STDARG_H
 
 # --- libpng ---------------------------------------------------------------
 step=libpng
@@ -134,7 +92,7 @@ step=libjpeg-turbo
 src=$sources/libjpeg-turbo
 bld=$blddir/libjpeg-turbo
 flags=$(flags_for "$src" "$bld")
-SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$src/debian/changelog" -S Timestamp) \
+SOURCE_DATE_EPOCH=$(epoch_of "$src") \
     run emcmake cmake -S "$src" -B "$bld" -G "Unix Makefiles" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE="$flags -DNDEBUG" \
     -DHAVE_SIZE_T=TRUE -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=TRUE -DUNSIGNED_LONG=4 \
@@ -149,7 +107,4 @@ licence libjpeg-turbo "$src/LICENSE.md" "$src/README.ijg"
 # Programs and docs that the CMake installs bring along are not needed.
 rm -rf "$prefix/bin" "$prefix/share"
 
-step=stamp
-echo "$wanted" >"$prefix/versions.txt"
-trap - ERR
-echo "Browser libraries built into $prefix (log: $log)."
+deps_done "$prefix/versions.txt" "$wanted" "Browser libraries built into $prefix (log: $log)."

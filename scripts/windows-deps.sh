@@ -23,11 +23,11 @@ fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$here/cmake/mingw-w64.cmake
 sources=${ZARVY_DEPS_SOURCES:-$here/build-deps}
+. "$here/scripts/deps-lib.sh"
 
 mkdir -p "$(dirname "$1")"
 top=$(cd "$(dirname "$1")" && pwd)
 prefix=$top/$(basename "$1")
-log=$top/windows-deps.log
 
 # The stamp names the package versions, the GoogleTest sources and this
 # script itself: a change to any of them means the libraries are stale.
@@ -35,48 +35,18 @@ gtest_version=$(dpkg-query -W -f='${Version}' googletest 2>/dev/null || echo non
 stamp() {
     "$here/scripts/deps-sources.sh" --stamp
     echo "googletest=$gtest_version"
-    echo "recipe=$(sha256sum "$0" "$toolchain" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
+    echo "recipe=$(sha256sum "$0" "$toolchain" "$here/scripts/deps-lib.sh" | cut -d' ' -f1 | tr '\n' ' ' | sed 's/ $//')"
 }
 wanted=$(stamp)
 
-if [ -f "$prefix/versions.txt" ] && [ "$(cat "$prefix/versions.txt")" = "$wanted" ]; then
+if deps_up_to_date "$prefix" "$wanted"; then
     echo "Windows libraries in $prefix are up to date."
     exit 0
 fi
-
-# PREFIX is wiped before a rebuild, so stale headers or libraries of an older
-# version cannot linger; refuse to wipe a folder this script did not make.
-if [ -d "$prefix" ] && [ -n "$(ls -A "$prefix")" ] && [ ! -f "$prefix/versions.txt" ]; then
-    echo "$prefix is not empty and holds no versions.txt of this script: not touching it." >&2
-    exit 1
-fi
-
-for tool in cmake make sha256sum ${triple}-gcc ${triple}-g++ ${triple}-ar ${triple}-ranlib; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 1; }
-done
+deps_refuse_foreign "$prefix"
+deps_need_tools cmake make sha256sum ${triple}-gcc ${triple}-g++ ${triple}-ar ${triple}-ranlib
 [ -f /usr/src/googletest/CMakeLists.txt ] || { echo "/usr/src/googletest is missing (libgtest-dev)" >&2; exit 1; }
-
-: >"$log"
-step=start
-on_error() {
-    # A failing $(...) also fails its caller: report once, from the top.
-    [ "$BASHPID" = "$$" ] || return 0
-    echo "windows-deps: failed during '$step'; the log's last lines ($log):" >&2
-    tail -n 40 "$log" >&2
-}
-trap on_error ERR
-
-run() {
-    echo "+ [${SECONDS}s] $*" >>"$log"
-    "$@" >>"$log" 2>&1
-}
-
-fail() {
-    echo "$*" >>"$log"
-    echo "windows-deps: $*" >&2
-    trap - ERR
-    exit 1
-}
+deps_log_to windows-deps "$top/windows-deps.log"
 
 "$here/scripts/deps-sources.sh" "$sources"
 sources=$(cd "$sources" && pwd)
@@ -91,16 +61,6 @@ echo "incomplete" >"$prefix/versions.txt"
 # --- build helpers ------------------------------------------------------
 cc=${triple}-gcc
 ar=${triple}-ar
-
-# Reproducible flags: no build folder names in the objects.
-flags_for() {
-    echo "-O2 -ffile-prefix-map=$1=. -ffile-prefix-map=$2=."
-}
-
-# Dates baked into a library come from the package's changelog, not the clock.
-epoch_of() {
-    dpkg-parsechangelog -l "$1/debian/changelog" -S Timestamp
-}
 
 cmake_build() {
     local src=$1 bld=$2
@@ -120,13 +80,6 @@ cmake_build() {
     run cmake --install "$bld"
 }
 
-licence() {
-    local name=$1
-    shift
-    mkdir -p "$prefix/licenses/$name"
-    cp "$@" "$prefix/licenses/$name/"
-}
-
 # The unpacked source tree of one Debian source package.
 unpack() {
     echo "$sources/$1"
@@ -137,19 +90,7 @@ unpack() {
 # its CMake build wants), and a static library needs neither: compile the
 # library's sources directly.
 step=zlib
-src=$(unpack zlib)
-bld=$blddir/zlib
-mkdir -p "$bld"
-objs=()
-for f in adler32 crc32 deflate infback inffast inflate inftrees trees zutil \
-         compress uncompr gzclose gzlib gzread gzwrite; do
-    # shellcheck disable=SC2046
-    run $cc $(flags_for "$src" "$bld") -Wall -c "$src/$f.c" -o "$bld/$f.o"
-    objs+=("$bld/$f.o")
-done
-run $ar rcsD "$prefix/lib/libz.a" "${objs[@]}"
-cp "$src/zlib.h" "$src/zconf.h" "$prefix/include/"
-licence zlib "$src/LICENSE"
+zlib_static "$(unpack zlib)" "$blddir/zlib" "$cc" "$ar" -Wall
 
 # --- libpng ---------------------------------------------------------------
 step=libpng
@@ -266,7 +207,4 @@ cmake_build "$src" "$blddir/googletest" \
 # Programs and docs that the CMake installs bring along are not needed.
 rm -rf "$prefix/bin" "$prefix/share"
 
-step=stamp
-echo "$wanted" >"$prefix/versions.txt"
-trap - ERR
-echo "Windows libraries built into $prefix (log: $log)."
+deps_done "$prefix/versions.txt" "$wanted" "Windows libraries built into $prefix (log: $log)."
