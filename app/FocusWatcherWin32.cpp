@@ -1,5 +1,7 @@
 #include "app/FocusWatcher.h"
 
+#include "app/WindowSubclassWin32.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,45 +24,27 @@ bool losesFocus(HWND window, UINT message, WPARAM wParam)
 }
 }
 
-// The watched window and whether it lost the focus since the last poll. The
-// window procedure is subclassed through comctl32, which chains the
-// toolkit's procedure and any other subclass in order and lets each one be
-// removed on its own, so the toolkit handles every message as before.
+// Whether the window lost the focus since the last poll, set from its
+// messages.
 struct FocusWatcher::Watch {
-    HWND window = nullptr;
     bool lost = false;
+    WindowSubclass subclass{&Watch::handle, this};
 
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR data);
+    static LRESULT handle(void* data, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-LRESULT CALLBACK FocusWatcher::Watch::procedure(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam, UINT_PTR id, DWORD_PTR data)
+LRESULT FocusWatcher::Watch::handle(void* data, HWND window, UINT message, WPARAM wParam,
+                                    LPARAM lParam)
 {
-    Watch* watch = reinterpret_cast<Watch*>(data);
     if (losesFocus(window, message, wParam)) {
-        watch->lost = true;
-    }
-    if (message == WM_NCDESTROY) {
-        // The window goes away before the watcher: nothing is left to undo.
-        RemoveWindowSubclass(window, procedure, id);
-        watch->window = nullptr;
+        static_cast<Watch*>(data)->lost = true;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-FocusWatcher::FocusWatcher()
+FocusWatcher::FocusWatcher() : watch(new Watch())
 {
-    const HDC deviceContext = wglGetCurrentDC();
-    const HWND window = deviceContext != nullptr ? WindowFromDC(deviceContext) : nullptr;
-    if (window == nullptr) {
-        return;
-    }
-    watch = new Watch();
-    watch->window = window;
-    // The watch's address tells the subclasses of several watchers apart.
-    if (!SetWindowSubclass(window, Watch::procedure, reinterpret_cast<UINT_PTR>(watch),
-                           reinterpret_cast<DWORD_PTR>(watch))) {
+    if (!watch->subclass.installed()) {
         delete watch;
         watch = nullptr;
     }
@@ -68,13 +52,7 @@ FocusWatcher::FocusWatcher()
 
 FocusWatcher::~FocusWatcher()
 {
-    if (watch != nullptr) {
-        if (watch->window != nullptr) {
-            RemoveWindowSubclass(watch->window, Watch::procedure,
-                                 reinterpret_cast<UINT_PTR>(watch));
-        }
-        delete watch;
-    }
+    delete watch;
 }
 
 bool FocusWatcher::focusLost()

@@ -1,5 +1,7 @@
 #include "app/KeypadReleases.h"
 
+#include "app/WindowSubclassWin32.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -28,19 +30,16 @@ void makeKeypadState(BYTE* keyState)
 }
 }
 
-// The window and its subclass, chained through comctl32 as the focus
-// watcher's is, so the toolkit handles every message as before.
+// The subclass that looks the keypad's releases up as their presses were.
 struct KeypadReleases::Watch {
-    HWND window = nullptr;
+    WindowSubclass subclass{&Watch::handle, this};
 
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR data);
+    static LRESULT handle(void* data, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 };
 
-LRESULT CALLBACK KeypadReleases::Watch::procedure(HWND window, UINT message, WPARAM wParam,
-                                                  LPARAM lParam, UINT_PTR id, DWORD_PTR data)
+LRESULT KeypadReleases::Watch::handle(void*, HWND window, UINT message, WPARAM wParam,
+                                      LPARAM lParam)
 {
-    Watch* watch = reinterpret_cast<Watch*>(data);
     BYTE held[256];
     if ((message == WM_KEYUP || message == WM_SYSKEYUP) && onKeypad(wParam)
         && GetKeyboardState(held)) {
@@ -51,30 +50,16 @@ LRESULT CALLBACK KeypadReleases::Watch::procedure(HWND window, UINT message, WPA
         CopyMemory(keypad, held, sizeof(keypad));
         makeKeypadState(keypad);
         SetKeyboardState(keypad);
-            const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+        const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
         SetKeyboardState(held);
         return result;
-    }
-    if (message == WM_NCDESTROY) {
-        // The window goes away first: nothing is left to undo.
-        RemoveWindowSubclass(window, procedure, id);
-        watch->window = nullptr;
     }
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-KeypadReleases::KeypadReleases()
+KeypadReleases::KeypadReleases() : watch(new Watch())
 {
-    const HDC deviceContext = wglGetCurrentDC();
-    const HWND window = deviceContext != nullptr ? WindowFromDC(deviceContext) : nullptr;
-    if (window == nullptr) {
-        return;
-    }
-    watch = new Watch();
-    watch->window = window;
-    // The watch's address tells the subclasses of several objects apart.
-    if (!SetWindowSubclass(window, Watch::procedure, reinterpret_cast<UINT_PTR>(watch),
-                           reinterpret_cast<DWORD_PTR>(watch))) {
+    if (!watch->subclass.installed()) {
         delete watch;
         watch = nullptr;
     }
@@ -82,11 +67,5 @@ KeypadReleases::KeypadReleases()
 
 KeypadReleases::~KeypadReleases()
 {
-    if (watch != nullptr) {
-        if (watch->window != nullptr) {
-            RemoveWindowSubclass(watch->window, Watch::procedure,
-                                 reinterpret_cast<UINT_PTR>(watch));
-        }
-        delete watch;
-    }
+    delete watch;
 }
