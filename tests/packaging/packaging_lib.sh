@@ -117,3 +117,52 @@ second_checkout() {
         fi
     done < <(git -C "$root" diff -z --name-only --no-renames HEAD; git -C "$root" ls-files -z --others --exclude-standard)
 }
+
+# reproducible_start NAME -- the opening of a reproducibility test run from
+# the tree's root (ROOT): outside a git checkout there is no commit to build
+# again, so NAME is skipped. Otherwise `stage` is a scratch folder removed at
+# exit, and SOURCE_DATE_EPOCH is unset: each build finds its time stamp
+# itself, as a plain build does.
+reproducible_start() {
+    if ! git -C "$ROOT" rev-parse --verify -q HEAD >/dev/null 2>&1; then
+        echo "$1: skipped outside a git checkout"
+        exit 0
+    fi
+    stage=$(mktemp -d)
+    trap 'rm -rf "$stage"' EXIT
+    unset SOURCE_DATE_EPOCH
+}
+
+# zip_entries ZIP -- each entry's name, time, mode and the sha256 of its bytes.
+zip_entries() {
+    python3 - "$1" <<'PY'
+import hashlib, sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    for entry in archive.infolist():
+        print(entry.filename, "%04d-%02d-%02d %02d:%02d:%02d" % entry.date_time,
+              oct(entry.external_attr >> 16), hashlib.sha256(archive.read(entry)).hexdigest())
+PY
+}
+
+# same_zips FIRST AGAIN -- the two zips are the same bytes; if not, fails
+# with the entries that differ. Leaves their listings in $stage/first.txt
+# and $stage/again.txt.
+same_zips() {
+    zip_entries "$1" >"$stage/first.txt" || fail "cannot read $1"
+    zip_entries "$2" >"$stage/again.txt" || fail "cannot read $2"
+    if ! cmp -s "$1" "$2"; then
+        local differences
+        differences=$(diff "$stage/first.txt" "$stage/again.txt")
+        fail "the two zips differ:
+${differences:-(in the structure of the zip itself: the entries are alike)}"
+    fi
+}
+
+# zip_entries_not_stamped LISTING -- the entries of a zip_entries listing
+# whose time is not the last commit's, in the two-second steps of zip.
+zip_entries_not_stamped() {
+    local stamp
+    stamp=$(python3 -c 'import sys, time; t = time.gmtime(int(sys.argv[1]) // 2 * 2); print(time.strftime("%Y-%m-%d %H:%M:%S", t))' \
+            "$(git -C "$ROOT" log -1 --format=%ct)")
+    awk -v stamp="$stamp" '$2 " " $3 != stamp' "$1"
+}

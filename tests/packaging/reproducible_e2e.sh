@@ -14,15 +14,8 @@ ROOT=$(pwd)
 . "$ROOT/tests/app/e2e_lib.sh"
 . "$(dirname "$0")/packaging_lib.sh"
 skip_on_sanitizer_build "$build"
-if ! git -C "$ROOT" rev-parse --verify -q HEAD >/dev/null 2>&1; then
-    echo "reproducible_e2e: skipped outside a git checkout"
-    exit 0
-fi
+reproducible_start reproducible_e2e
 version=$(project_version "$build")
-stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-# Both packages find their time stamp themselves, as a plain make package does.
-unset SOURCE_DATE_EPOCH
 
 # package BUILD OUT -- runs cpack for BUILD, writing OUT/zarvy_<version>_amd64.deb.
 package() {
