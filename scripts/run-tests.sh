@@ -23,11 +23,15 @@ elif [ "${2:-}" != --on-own-display ]; then
     exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash "$0" "$build" --on-own-display
 fi
 root=$(pwd)
+# Each stage's heading says when it began, so a slow stage shows in the log.
+stage() {
+    echo "== $* (at $((SECONDS / 60)) min $((SECONDS % 60)) s)"
+}
 
-echo "== Test suite"
+stage "Test suite"
 (cd "$build" && ctest --output-on-failure -j2 --timeout 300) || exit 1
 
-echo "== Test suite under AddressSanitizer and UBSan"
+stage "Test suite under AddressSanitizer and UBSan"
 asan="$build-sanitize"
 cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARVY_SANITIZE=ON > "$asan.configure.log" 2>&1 \
     || { cat "$asan.configure.log"; exit 1; }
@@ -42,12 +46,12 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:verify_asan
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$asan" && ctest --output-on-failure -j2 --timeout 600) || exit 1
 
-echo "== Image fuzzers, 60 s each"
+stage "Image fuzzers, 60 s each"
 (unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
  FUZZ_SECONDS=${FUZZ_SECONDS:-60} FUZZ_QUIET=1 scripts/fuzz.sh) || exit 1
 
 unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
-echo "== Browser build and its tests in headless chromium"
+stage "Browser build and its tests in headless chromium"
 scripts/build-web.sh || exit 1
 # puppeteer-core at the version of the committed lock file; it downloads no
 # browser: the tests drive Debian's chromium.
@@ -59,8 +63,10 @@ ZARVY_SNAPSHOT="node $root/tests/web/snapshot.js" ZARVY_GOLDEN_OUTPUT=tests/outp
     "$build/tests/tests_tools" --gtest_filter='GoldenImages.*' || exit 1
 bash tests/web/reproducible_web.sh build-web || exit 1
 
-echo "== Windows build and its tests under Wine"
+stage "Windows build and its tests under Wine"
 ZARVY_LINUX_BUILD_DIR="$root/$build" scripts/build-windows.sh || exit 1
 # A test that fails is run once more: Wine on a virtual display now and
 # then loses a process at start-up. A fault of the game fails both runs.
 (cd build-windows/game && ctest --output-on-failure -j2 --timeout 900 --repeat until-pass:2) || exit 1
+
+echo "Every stage passed in $((SECONDS / 60)) min $((SECONDS % 60)) s."
