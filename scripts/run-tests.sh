@@ -46,9 +46,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:verify_asan
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$asan" && ctest --output-on-failure -j2 --timeout 600) || exit 1
 
-stage "Image fuzzers, 60 s each"
+stage "Image fuzzers, 60 s each, side by side"
 (unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
- FUZZ_SECONDS=${FUZZ_SECONDS:-60} FUZZ_QUIET=1 scripts/fuzz.sh) || exit 1
+ FUZZ_SECONDS=${FUZZ_SECONDS:-60} FUZZ_JOBS=3 FUZZ_QUIET=1 scripts/fuzz.sh) || exit 1
 
 unset LD_PRELOAD LSAN_OPTIONS ASAN_OPTIONS UBSAN_OPTIONS
 stage "Browser build and its tests in headless chromium"
