@@ -2,9 +2,12 @@
 # Runs the real game with hostile files in place of its images, each in a
 # temporary copy of the working folder: a FIFO, a link to /dev/urandom, a
 # sparse 1.5 GB file, and all three at once. Each time the window must
-# appear within 5 s, the console must say that exactly those images were
-# not loaded, and Escape must end the game at once with status 0, which it
-# can only do once every image has been dealt with.
+# appear within 5 s of the time the game takes with its own images, measured
+# first in the same run (a loaded machine slows both alike; a load that
+# blocks or reads the whole file does not keep to it), the console must say
+# that exactly those images were not loaded, and Escape must end the game
+# at once with status 0, which it can only do once every image has been
+# dealt with.
 set -u
 build=${1:?usage: hostile_images_e2e.sh BUILD_DIR}
 ZARVY_BIN=$(cd "$build" && pwd)/zarvy
@@ -25,7 +28,8 @@ make_hostile() {
 }
 
 # run_case LABEL EXPECTED KIND:IMAGE... -- runs the game with those files
-# replaced and compares its texture lines with EXPECTED.
+# replaced and compares its texture lines with EXPECTED; sets WAITED to the
+# milliseconds its window took. The window may take at most LIMIT ms.
 run_case() {
     local label=$1 expected=$2
     shift 2
@@ -40,12 +44,18 @@ run_case() {
     began=$(date +%s%N)
     start_game "$work/run" "$log"
     wait_for_window || fail "$label: no window"
-    local waited=$((($(date +%s%N) - began) / 1000000))
-    [ "$waited" -le 5000 ] || fail "$label: the window took $waited ms"
+    WAITED=$((($(date +%s%N) - began) / 1000000))
+    [ "$WAITED" -le "$LIMIT" ] || fail "$label: the window took $WAITED ms (at most $LIMIT)"
     wait_frames 2
     quit_and_expect_texture_lines "$label" "$expected"
-    echo "ok: $label (window after $waited ms)"
+    echo "ok: $label (window after $WAITED ms)"
 }
+
+# The game with its own images: no texture line, and the time the others
+# are held to.
+LIMIT=30000
+run_case "the game's own images" ""
+LIMIT=$((WAITED + 5000))
 
 front='Texture: Textures/front.png not loaded.'
 rock='Texture: Textures/asteroid_v8.jpg not loaded.'
