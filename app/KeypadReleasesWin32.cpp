@@ -17,6 +17,33 @@ bool onKeypad(WPARAM virtualKey)
     return virtualKey >= VK_NUMPAD0 && virtualKey <= VK_DIVIDE;
 }
 
+// The keypad's digit or point key behind a cursor or editing key's code,
+// or 0. With Num Lock on, Shift makes those keys send the codes of Insert,
+// End, Down and so on to Delete, told apart from the keys of those names by
+// the extended-key flag, which only the latter set. The toolkit reports such
+// a code as a special key, so a digit or the point pressed without Shift
+// and released with it would stay held.
+WPARAM keypadKeyBehind(WPARAM virtualKey, LPARAM lParam)
+{
+    if (lParam & (1 << 24)) {
+        return 0;
+    }
+    switch (virtualKey) {
+    case VK_INSERT: return VK_NUMPAD0;
+    case VK_END: return VK_NUMPAD1;
+    case VK_DOWN: return VK_NUMPAD2;
+    case VK_NEXT: return VK_NUMPAD3;
+    case VK_LEFT: return VK_NUMPAD4;
+    case VK_CLEAR: return VK_NUMPAD5;
+    case VK_RIGHT: return VK_NUMPAD6;
+    case VK_HOME: return VK_NUMPAD7;
+    case VK_UP: return VK_NUMPAD8;
+    case VK_PRIOR: return VK_NUMPAD9;
+    case VK_DELETE: return VK_DECIMAL;
+    default: return 0;
+    }
+}
+
 // The keyboard state under which a keypad key makes its own character:
 // Shift, Control and Alt up, Num Lock on. A keypad key's press makes that
 // character or none at all (under Control), so its release is looked up as
@@ -41,8 +68,12 @@ LRESULT KeypadReleases::Watch::handle(void*, HWND window, UINT message, WPARAM w
                                       LPARAM lParam)
 {
     BYTE held[256];
-    if ((message == WM_KEYUP || message == WM_SYSKEYUP) && onKeypad(wParam)
-        && GetKeyboardState(held)) {
+    const bool release = message == WM_KEYUP || message == WM_SYSKEYUP;
+    if (release && keypadKeyBehind(wParam, lParam) != 0) {
+        // Released as the keypad key it is.
+        wParam = keypadKeyBehind(wParam, lParam);
+    }
+    if (release && onKeypad(wParam) && GetKeyboardState(held)) {
         // The toolkit reads the thread's keyboard state while it handles the
         // release; the modifiers held are given back before anything else
         // runs on this thread.

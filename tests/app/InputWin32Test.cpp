@@ -34,8 +34,9 @@ void recordPress(unsigned char key, int, int)
 
 // What the toolkit reports for the release of a key while the given
 // modifiers are held (Num Lock and Caps Lock: toggled on), through its own
-// window procedure.
-int releasedAs(UINT virtualKey, std::initializer_list<int> held)
+// window procedure; -1 for no character. EXTENDED flags the key as one of
+// the keys outside the main block, such as the arrows beside the keypad.
+int releasedAs(UINT virtualKey, std::initializer_list<int> held, bool extended = false)
 {
     BYTE keyState[256] = {};
     for (int key : held) {
@@ -45,7 +46,7 @@ int releasedAs(UINT virtualKey, std::initializer_list<int> held)
     releases.clear();
     const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     SendMessageW(glWindow(), WM_KEYUP, virtualKey,
-                 static_cast<LPARAM>(1 | (scanCode << 16) | (3u << 30)));
+                 static_cast<LPARAM>(1 | (scanCode << 16) | (extended ? 1u << 24 : 0u) | (3u << 30)));
     const BYTE none[256] = {};
     SetKeyboardState(const_cast<BYTE*>(none));
     return releases.size() == 1 ? releases[0] : -1;
@@ -152,8 +153,20 @@ TEST_F(GlTest, KeypadKeysLetGoOfTheirCharacterUnderEveryModifier)
     }
     // The toolkit alone gets some of them wrong, or this test shows nothing.
     EXPECT_GT(reportedAsALetter, 0);
+    // Under Shift, with Num Lock on, the keypad's digits and point send the
+    // codes of the cursor and editing keys, without the extended-key flag;
+    // the toolkit alone reports them as special keys, the point as Delete.
+    const std::pair<UINT, unsigned char> shiftedKeypad[] = {
+        {VK_DELETE, '.'}, {VK_DOWN, '2'}, {VK_NEXT, '3'}, {VK_INSERT, '0'}, {VK_HOME, '7'},
+    };
+    for (const auto& [virtualKey, character] : shiftedKeypad) {
+        EXPECT_NE(releasedAs(virtualKey, {VK_NUMLOCK, VK_SHIFT}), character);
+    }
     {
         KeypadReleases keypadReleases;
+        for (const auto& [virtualKey, character] : shiftedKeypad) {
+            EXPECT_EQ(releasedAs(virtualKey, {VK_NUMLOCK, VK_SHIFT}), character);
+        }
         for (const auto& [virtualKey, character] : keypadKeys) {
             for (const auto& held : keypadModifiers) {
                 const int reported = releasedAs(virtualKey, held);
@@ -169,6 +182,11 @@ TEST_F(GlTest, KeypadKeysLetGoOfTheirCharacterUnderEveryModifier)
         // period key gives its virtual-key code, which the layout ties to it.
         EXPECT_EQ(releasedAs(VK_OEM_PERIOD, {VK_CONTROL}), VK_OEM_PERIOD);
         EXPECT_EQ(releasedAs('A', {VK_SHIFT}), 'A');
+        // The dedicated Delete and arrow keys, flagged as extended, are
+        // reported as before: Delete as its character, an arrow as a
+        // special key.
+        EXPECT_EQ(releasedAs(VK_DELETE, {VK_NUMLOCK, VK_SHIFT}, true), 127);
+        EXPECT_EQ(releasedAs(VK_DOWN, {VK_NUMLOCK}, true), -1);
     }
     // Gone with the object.
     EXPECT_EQ(releasedAs(VK_SUBTRACT, {VK_NUMLOCK, VK_CONTROL, VK_MENU}), VK_SUBTRACT);
