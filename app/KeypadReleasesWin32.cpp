@@ -69,9 +69,10 @@ LRESULT KeypadReleases::Watch::handle(void*, HWND window, UINT message, WPARAM w
 {
     BYTE held[256];
     const bool release = message == WM_KEYUP || message == WM_SYSKEYUP;
-    if (release && keypadKeyBehind(wParam, lParam) != 0) {
+    const WPARAM keypadKey = release ? keypadKeyBehind(wParam, lParam) : 0;
+    if (keypadKey != 0) {
         // Released as the keypad key it is.
-        wParam = keypadKeyBehind(wParam, lParam);
+        wParam = keypadKey;
     }
     if (release && onKeypad(wParam) && GetKeyboardState(held)) {
         // The toolkit reads the thread's keyboard state while it handles the
