@@ -4,6 +4,7 @@
 #include "app/Input.h"
 #include "app/KeyboardLayout.h"
 #include "app/KeypadReleases.h"
+#include "app/ViewDriverNotice.h"
 #include "game/AsteroidsField.h"
 #include "game/Player.h"
 #include "render/Camera.h"
@@ -165,6 +166,7 @@ void keyboard(unsigned char key, int x, int y)
     if (handleKeyDown(key, x, y)) {
         exit(0);
     }
+    noticeViewDriver(player->isInControl());
 }
 
 void keyboardUp(unsigned char key, int x, int y)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the browser game with Debian's Emscripten and writes, in build-web/:
-#   site/                       index.html, zarvy.js, zarvy.wasm, zarvy.data
+#   site/                       index.html with its style and scripts in
+#                               page/, zarvy.js, zarvy.wasm, zarvy.data
 #                               (the packed images), icon.png and the
 #                               licences: a folder for any static web
 #                               server, at any path
@@ -60,6 +61,7 @@ site="$out/site"
 rm -rf "$site" "$out/scene"
 mkdir -p "$site"
 cp packaging/web/index.html "$site/index.html"
+cp -r packaging/web/page "$site/page"
 cp "$out/game/zarvy.js" "$out/game/zarvy.wasm" "$out/game/zarvy.data" "$site/"
 cp packaging/icons/zarvy-64.png "$site/icon.png"
 cp LICENSE "$site/LICENSE.txt"

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Writes the browser game as one self-contained HTML file: the site's
-index.html with the game's script, its WebAssembly and its packed images
-(base64) and the icon (a data: URL) put inside, so that it plays opened
+index.html with the page's own style and scripts (page/), the game's
+script, its WebAssembly and its packed images (base64) and the icon (a
+data: URL) put inside, so that it plays opened
 from disk with no server and no network; the game's licence and those of
 the libraries in it close the file, in a comment. The same site gives the
 same bytes.
@@ -11,7 +12,29 @@ usage: make-web-page.py SITE_FOLDER OUT.html
 import base64
 import json
 import os
+import re
 import sys
+
+
+def inline_page_files(page, read):
+    """Puts the page's style sheet and scripts from page/ inside it, each in
+    place of the element that names it."""
+    def style(match):
+        return "<style>\n" + read(match.group(1)).decode("utf-8") + "</style>"
+
+    def script(match):
+        code = read(match.group(1)).decode("utf-8")
+        if "</script" in code.lower():
+            sys.exit(match.group(1) + " holds '</script', which would end its element early")
+        return "<script>\n" + code + "</script>"
+
+    page, styles = re.subn(r'<link rel="stylesheet" href="(page/[a-z-]+\.css)">', style, page)
+    page, scripts = re.subn(r'<script src="(page/[a-z-]+\.js)"></script>', script, page)
+    if styles == 0 or scripts == 0:
+        sys.exit("index.html names no style sheet or no script in page/")
+    if re.search(r'(src|href)="page/', page):
+        sys.exit("index.html names a file of page/ in a way that cannot be put inside it")
+    return page
 
 
 def main(argv):
@@ -24,6 +47,7 @@ def main(argv):
             return f.read()
 
     page = read("index.html").decode("utf-8")
+    page = inline_page_files(page, read)
     code = read("zarvy.js").decode("utf-8")
     # The script sits in a text/plain element, which ends at the first
     # "</script"; the game's script has none.

@@ -2,18 +2,23 @@
 // The browser game's speed in headless chromium on this machine, beside the
 // native frame benchmark of the same run: ticks and frames per second, the
 // page's own work per frame (the game's tick-to-picture callback with the
-// GL emulation, timed around each frame), the time from opening the page
-// to the first frame, and the wasm memory over the run. A benchmark, not a
-// test: it reports and asserts nothing.
+// GL emulation, timed around each frame, plus the touch controls' and the
+// gamepad's work: a stand-in pad, held to the right, is read every frame),
+// the time from opening the page to the first frame, and the wasm memory
+// over the run. A benchmark, not a test: it reports and asserts nothing.
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24 -noreset" node tests/web/benchmark.js [SECONDS]
 //
-// Chromium draws once through Mesa's llvmpipe on that display, as the
-// native game does, and once with its own SwiftShader, as headless chromium
-// does by default. The Linux build (ZARVY_BUILD_DIR, default build/) gives
-// the native figures.
+// Chromium draws through Mesa's llvmpipe on that display, as the native
+// game does, at three drawing buffers: 800 by 600 (the desktop window), a
+// phone held sideways (an iPhone 13's 844 by 390 at the page's cap of twice
+// the CSS pixels: 1688 by 780) and a full-HD screen in fullscreen (1920 by
+// 1080); then once with its own SwiftShader, as headless chromium does by
+// default, at 800 by 600. The Linux build (ZARVY_BUILD_DIR, default build/)
+// gives the native figures.
 "use strict";
 const { execFileSync } = require("child_process");
+const { KnownDevices } = require("puppeteer-core");
 const path = require("path");
 const lib = require("./lib.js");
 
@@ -24,26 +29,46 @@ function percentile(values, p) {
   return sorted[Math.min(sorted.length - 1, Math.floor(sorted.length * p))];
 }
 
-async function browserFigures(drawWithMesa) {
+// The screens: how the page is shown to give each drawing buffer.
+const screens = {
+  // The panel beside the picture takes 360 pixels of the width.
+  "800 by 600": async (page) => page.setViewport({ width: 1160, height: 600 }),
+  "1688 by 780 (phone)": async (page) => page.emulate(KnownDevices["iPhone 13 landscape"]),
+  "1920 by 1080 (full HD)": async (page) => page.setViewport({ width: 1920, height: 1080 }),
+};
+
+async function browserFigures(drawWithMesa, screen) {
   const site = await lib.serve(path.join(lib.webBuild, "site"));
-  const browser = await lib.launch({ drawWithMesa });
+  const browser = await lib.launch({ drawWithMesa, extraArgs: ["--window-size=1920,1080"] });
   try {
     const page = await browser.newPage();
-    await page.setViewport({ width: 1280, height: 800 });
+    await screens[screen](page);
     // Every tick re-arms the game's 20 ms timer: counting those timers
-    // counts the ticks.
+    // counts the ticks. The stand-in pad stands where the Gamepad API
+    // reports pads (headless chromium has none).
     await page.evaluateOnNewDocument(() => {
-      window.bench = { ticks: 0, frames: 0, work: [], firstFrame: null, memory: [] };
+      window.bench = { ticks: 0, frames: 0, work: [], pad: 0, firstFrame: null, memory: [] };
       const arm = window.setTimeout;
       window.setTimeout = function (callback, delay, ...rest) {
         if (delay === 20) window.bench.ticks++;
         return arm.call(this, callback, delay, ...rest);
       };
+      const pad = {
+        id: "Stand-in pad", index: 0, connected: true, mapping: "standard", timestamp: 0, axes: [0.02, 0, 0, 0],
+        buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })),
+      };
+      Object.defineProperty(Navigator.prototype, "getGamepads", { configurable: true, value: () => [pad, null, null, null] });
     });
     await page.goto(site.url, { waitUntil: "domcontentloaded" });
     await page.evaluate(() => {
       let began = 0;
-      Module.preMainLoop = () => { began = performance.now(); };
+      const poll = Zarvy.gamepad.poll;
+      Zarvy.gamepad.poll = () => {
+        const start = performance.now();
+        poll();
+        window.bench.pad += performance.now() - start;
+      };
+      Module.preMainLoop = () => { began = performance.now() - window.bench.pad; window.bench.pad = 0; };
       Module.postMainLoop = () => {
         const now = performance.now();
         if (window.bench.firstFrame === null) window.bench.firstFrame = now;
@@ -51,6 +76,11 @@ async function browserFigures(drawWithMesa) {
         window.bench.work.push(now - began);
       };
     });
+    if (screen.includes("full HD")) {
+      await page.waitForFunction(() => state === "running", { timeout: 120000 });
+      await (await page.$("aria/fullscreen[role=\"button\"]")).click();
+      await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 10000 });
+    }
     await page.waitForFunction(() => window.bench.firstFrame !== null, { timeout: 120000 });
     await page.evaluate(() => { window.bench.ticks = 0; window.bench.frames = 0; window.bench.work = []; });
     const samples = [];
@@ -60,10 +90,14 @@ async function browserFigures(drawWithMesa) {
         ticks: window.bench.ticks, frames: window.bench.frames, memory: wasmMemory.buffer.byteLength,
       })));
     }
-    const result = await page.evaluate(() => ({ work: window.bench.work, firstFrame: window.bench.firstFrame }));
+    const result = await page.evaluate(() => ({
+      work: window.bench.work, firstFrame: window.bench.firstFrame,
+      buffer: [document.getElementById("canvas").width, document.getElementById("canvas").height],
+    }));
     const last = samples[samples.length - 1];
     const perSecond = samples.map((sample, i) => sample.ticks - (i > 0 ? samples[i - 1].ticks : 0));
     return {
+      buffer: result.buffer.join(" by "),
       ticksPerSecond: last.ticks / seconds,
       slowestSecondTicks: Math.min(...perSecond),
       framesPerSecond: last.frames / seconds,
@@ -87,9 +121,11 @@ function nativeFigures() {
 
 (async () => {
   const f = (x) => x.toFixed(1);
-  for (const [drawWithMesa, name] of [[true, "Mesa's llvmpipe"], [false, "SwiftShader"]]) {
-    const web = await browserFigures(drawWithMesa);
-    console.log(`Browser (headless chromium, ${name}), ${seconds} s of play:`);
+  const runs = Object.keys(screens).map((screen) => [true, "Mesa's llvmpipe", screen]);
+  runs.push([false, "SwiftShader", "800 by 600"]);
+  for (const [drawWithMesa, name, screen] of runs) {
+    const web = await browserFigures(drawWithMesa, screen);
+    console.log(`Browser (headless chromium, ${name}), a ${web.buffer} drawing buffer, ${seconds} s of play:`);
     console.log(`  ticks per second:        ${f(web.ticksPerSecond)} (slowest second ${web.slowestSecondTicks})`);
     console.log(`  frames per second:       ${f(web.framesPerSecond)}`);
     console.log(`  page work per frame:     median ${f(web.workMedian)} ms, p90 ${f(web.work90)} ms`);

@@ -9,6 +9,7 @@ const os = require("os");
 const http = require("http");
 const path = require("path");
 const puppeteer = require("puppeteer-core");
+const { before, after } = require("node:test");
 
 const root = path.resolve(__dirname, "../..");
 const webBuild = process.env.ZARVY_WEB_BUILD || path.join(root, "build-web");
@@ -41,7 +42,7 @@ async function launch({ drawWithMesa = false, extraArgs = [] } = {}) {
 }
 
 const types = {
-  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".wasm": "application/wasm",
+  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm",
   ".data": "application/octet-stream", ".png": "image/png",
 };
 
@@ -118,13 +119,20 @@ async function clickToPlay(page) {
 
 // Where the ship's two engine flames are: the mean column of the pale
 // yellow pixels in the band of rows the ship flies in, read from the
-// drawing buffer right after a frame is drawn. Null when fewer than 5 of
-// them show or more than 100 (the flames make 20 to 50), and while a hit's
-// explosion, of the same colours, may be on the screen: it lives 10 ticks,
-// so until the countdown after the hit is below 88 (two ticks to spare). Resolves after
-// the next frame.
+// drawing buffer right after a frame is drawn, as the column it would be on
+// an 800 by 600 picture (the vertical field of view is fixed, so a wider
+// picture only shows more at the sides). Null when fewer than 5 of them
+// show or more than 100 (the flames make 20 to 50; both scaled to the
+// buffer's height), and while a hit's explosion, of the same colours, may
+// be on the screen: it lives 10 ticks, so until the countdown after the hit
+// is below 88 (two ticks to spare). Resolves after the next frame.
 async function flameColumn(page) {
   return page.evaluate(() => new Promise((resolve) => {
+    // A game that has ended draws no next frame.
+    if (state !== "running") {
+      resolve(null);
+      return;
+    }
     Module.postMainLoop = () => {
       Module.postMainLoop = null;
       const last = document.getElementById("console").lastChild;
@@ -134,15 +142,23 @@ async function flameColumn(page) {
         resolve(null);
         return;
       }
-      const pixels = new Uint8Array(800 * 60 * 4);
-      // Rows 410 to 469 from the top are rows 130 to 189 from the bottom.
-      GLctx.readPixels(0, 600 - 470, 800, 60, GLctx.RGBA, GLctx.UNSIGNED_BYTE, pixels);
+      const width = GLctx.drawingBufferWidth, height = GLctx.drawingBufferHeight;
+      // Rows 410 to 469 from the top of 600 are rows 130 to 189 from the bottom.
+      const low = Math.round(height * 130 / 600), rows = Math.round(height * 60 / 600);
+      const pixels = new Uint8Array(width * rows * 4);
+      GLctx.readPixels(0, low, width, rows, GLctx.RGBA, GLctx.UNSIGNED_BYTE, pixels);
       let n = 0, sum = 0;
-      for (let i = 0; i < 800 * 60; ++i) {
+      for (let i = 0; i < width * rows; ++i) {
         const r = pixels[i * 4], g = pixels[i * 4 + 1], b = pixels[i * 4 + 2];
-        if (r >= 240 && g >= 170 && b >= 90 && b <= 240) { n++; sum += i % 800; }
+        if (r >= 240 && g >= 170 && b >= 90 && b <= 240) { n++; sum += i % width; }
       }
-      resolve(n >= 5 && n <= 100 ? Math.round(sum / n) : null);
+      const area = (height / 600) * (height / 600);
+      if (n < 5 * area || n > 100 * area) {
+        resolve(null);
+        return;
+      }
+      const across = ((sum / n + 0.5) / width) * 2 - 1;
+      resolve(Math.round((across * (width / height) / (4 / 3) + 1) / 2 * 800));
     };
   }));
 }
@@ -219,8 +235,12 @@ async function loadsAndPlays(browser, url) {
     const glew = /^Status: Using GLEW (.*)$/.exec(lines.find((line) => line.startsWith("Status: ")))[1];
     assert.deepStrictEqual(lines, desktopStartupLines(glew));
     assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
-    const size = await page.$eval("#canvas", (canvas) => [canvas.width, canvas.height]);
-    assert.deepStrictEqual(size, [800, 600]);
+    // The drawing buffer follows the size the page shows the canvas at.
+    const size = await page.$eval("#canvas", (canvas) => {
+      const box = canvas.getBoundingClientRect();
+      return [canvas.width, canvas.height, Math.ceil(box.width), Math.ceil(box.height)];
+    });
+    assert.deepStrictEqual(size.slice(0, 2), size.slice(2), "the drawing buffer is not the canvas's shown size");
     await clickToPlay(page);
     const start = await shipAtRest(page, "start", 360, 440);
     await holdUntilMoved(page, "a", start, -1);
@@ -250,7 +270,24 @@ async function launchFirefox() {
   });
 }
 
+// Registers a test file's hooks: one browser (from LAUNCHER) and the site
+// served on 127.0.0.1 for all its tests, closed after them. The returned
+// object holds them as `browser` and `site` once the tests run.
+function sharedBrowserAndSite(launcher = launch) {
+  const shared = { browser: null, site: null };
+  before(async () => {
+    shared.browser = await launcher();
+    shared.site = await serve(path.join(webBuild, "site"));
+  });
+  after(async () => {
+    if (shared.browser) await shared.browser.close();
+    if (shared.site) await shared.site.close();
+  });
+  return shared;
+}
+
 module.exports = {
+  sharedBrowserAndSite,
   launchFirefox, loadsAndPlays, pageProblems, desktopStartupLines,
   root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
   flameColumn, shipAtRest, holdUntilMoved, sleep,

@@ -11,26 +11,15 @@ const { execFileSync } = require("child_process");
 const fs = require("fs");
 const os = require("os");
 const path = require("path");
-const { test, before, after } = require("node:test");
+const { test } = require("node:test");
 const lib = require("./lib.js");
 const { loadsAndPlays, pageProblems } = lib;
 
 const version = /project\(Zarvy VERSION ([0-9.]+)/.exec(fs.readFileSync(path.join(lib.root, "CMakeLists.txt"), "utf8"))[1];
-let browser;
-let site;
-
-before(async () => {
-  browser = await lib.launch();
-  site = await lib.serve(path.join(lib.webBuild, "site"));
-});
-
-after(async () => {
-  if (browser) await browser.close();
-  if (site) await site.close();
-});
+const shared = lib.sharedBrowserAndSite();
 
 test("the site loads and plays from a local server", async () => {
-  await loadsAndPlays(browser, site.url);
+  await loadsAndPlays(shared.browser, shared.site.url);
 });
 
 test("the zip, unpacked, loads and plays with index.html at its root", async () => {
@@ -41,7 +30,7 @@ test("the zip, unpacked, loads and plays with index.html at its root", async () 
     assert.ok(fs.existsSync(path.join(folder, "index.html")));
     const server = await lib.serve(folder);
     try {
-      await loadsAndPlays(browser, server.url + "index.html");
+      await loadsAndPlays(shared.browser, server.url + "index.html");
     } finally {
       await server.close();
     }
@@ -55,16 +44,16 @@ test("the single file loads and plays from file:// with no server", async () => 
   try {
     const file = path.join(folder, `zarvy-${version}.html`);
     fs.copyFileSync(path.join(lib.webBuild, `zarvy-${version}.html`), file);
-    await loadsAndPlays(browser, "file://" + file);
+    await loadsAndPlays(shared.browser, "file://" + file);
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
   }
 });
 
 test("a boosted flight into the field hits a rock and counts the immunity down from 99 to 0", async () => {
-  const { page, problems } = await lib.watchedPage(browser);
+  const { page, problems } = await lib.watchedPage(shared.browser);
   try {
-    await lib.openGame(page, site.url);
+    await lib.openGame(page, shared.site.url);
     await lib.clickToPlay(page);
     // Boost, weaving left and right, until a rock is hit.
     await page.keyboard.down("r");
@@ -97,10 +86,10 @@ test("a boosted flight into the field hits a rock and counts the immunity down f
 });
 
 test("keys let go under Shift or while the page had no focus leave the ship at rest", async () => {
-  const { page } = await lib.watchedPage(browser);
+  const { page } = await lib.watchedPage(shared.browser);
   let other = null;
   try {
-    await lib.openGame(page, site.url);
+    await lib.openGame(page, shared.site.url);
     await lib.clickToPlay(page);
     const start = await lib.shipAtRest(page, "start", 360, 440);
 
@@ -114,7 +103,7 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
 
     // 'd' held while another tab takes the keyboard; the release goes there.
     await lib.holdUntilMoved(page, "d", left, 1);
-    other = await browser.newPage();
+    other = await shared.browser.newPage();
     await other.bringToFront();
     await other.keyboard.up("d");
     // Back as a player comes back: to the tab, and a click into the game.
@@ -131,9 +120,9 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
 });
 
 test("Escape ends the flight: the game's loop stops and the page offers another", async () => {
-  const { page, problems } = await lib.watchedPage(browser);
+  const { page, problems } = await lib.watchedPage(shared.browser);
   try {
-    await lib.openGame(page, site.url);
+    await lib.openGame(page, shared.site.url);
     await lib.clickToPlay(page);
     await page.evaluate(() => {
       window.framesDrawn = 0;
@@ -164,8 +153,9 @@ test("a page that cannot run the game says why instead of staying blank", async 
     for (const name of ["index.html", "zarvy.js", "zarvy.wasm", "icon.png"]) {
       fs.copyFileSync(path.join(lib.webBuild, "site", name), path.join(folder, name));
     }
+    fs.cpSync(path.join(lib.webBuild, "site", "page"), path.join(folder, "page"), { recursive: true });
     const server = await lib.serve(folder);
-    const page = await browser.newPage();
+    const page = await shared.browser.newPage();
     try {
       await page.goto(server.url, { waitUntil: "load" });
       await page.waitForFunction(() => state === "failed", { timeout: 60000 });
@@ -176,7 +166,7 @@ test("a page that cannot run the game says why instead of staying blank", async 
     }
     // A browser without WebGL.
     const page2 = await noWebGL.newPage();
-    await page2.goto(site.url, { waitUntil: "load" });
+    await page2.goto(shared.site.url, { waitUntil: "load" });
     await page2.waitForFunction(() => state === "failed", { timeout: 60000 });
     assert.match(await page2.$eval("#status", (status) => status.textContent), /gives no WebGL/);
   } finally {

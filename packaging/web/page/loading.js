@@ -1,0 +1,128 @@
+// Loads the game and keeps the page in step with it: the cover that shows
+// loading, "Click to play" (or "Tap to play") and the end of the flight, the
+// panel with the game's console lines, and the Module the game's script
+// reads. Runs last: the other scripts of the page are in place.
+"use strict";
+var canvas = document.getElementById("canvas");
+var cover = document.getElementById("cover");
+var statusLine = document.getElementById("status");
+var progress = document.getElementById("progress");
+var panel = document.getElementById("console");
+var state = "loading";
+
+function show(html, withProgress) {
+  statusLine.innerHTML = html;
+  progress.hidden = !withProgress;
+  cover.hidden = false;
+}
+
+// The game's console lines, as the desktop console shows them. The GL
+// emulation's three notes about itself at start-up are not the game's.
+function addLine(text) {
+  if (/^WARNING: using emscripten GL /.test(text)) return;
+  var atEnd = panel.scrollTop + panel.clientHeight >= panel.scrollHeight - 4;
+  panel.appendChild(document.createTextNode(text + "\n"));
+  if (atEnd) panel.scrollTop = panel.scrollHeight;
+}
+
+function fail(message) {
+  state = "failed";
+  Zarvy.gamepad.stop();
+  show(message, false);
+}
+
+// The keyboard belongs to the game while the canvas has the focus; before
+// that, and whenever it goes elsewhere, the page asks for a click (a tap
+// where the controls are fingers).
+function askForClick() {
+  if (state !== "running") return;
+  show(document.documentElement.classList.contains("touch") ? "Tap to play" : "Click to play", false);
+}
+Zarvy.onTouchShown = function () {
+  if (state === "running" && !cover.hidden) askForClick();
+};
+cover.addEventListener("click", function () { if (state === "running") canvas.focus(); });
+canvas.addEventListener("focus", function () { if (state === "running") cover.hidden = true; });
+canvas.addEventListener("blur", askForClick);
+// The keys the game uses never scroll the page.
+window.addEventListener("keydown", function (event) {
+  if (state === "running" && [" ", "ArrowUp", "ArrowDown", "ArrowLeft", "ArrowRight",
+      "PageUp", "PageDown", "Home", "End"].indexOf(event.key) >= 0) {
+    event.preventDefault();
+  }
+});
+
+// Anything that goes wrong before the game runs (a file of the game that
+// does not arrive, say) is said on the page instead of leaving it loading.
+window.addEventListener("error", function (event) {
+  if (state === "loading") {
+    fail("Zarvy could not be loaded (" + (event.message || "a file is missing") +
+         "). Check the connection and reload the page.");
+  }
+});
+
+var Module = {
+  canvas: canvas,
+  print: addLine,
+  printErr: addLine,
+  setStatus: function (text) {
+    var parts = /\((\d+(?:\.\d+)?)\/(\d+)\)/.exec(text);
+    if (parts) {
+      progress.value = Number(parts[1]) / Number(parts[2]);
+    }
+  },
+  onRuntimeInitialized: function () {
+    state = "running";
+    progress.value = 1;
+    if (document.activeElement === canvas) cover.hidden = true; else askForClick();
+    Zarvy.gamepad.start();
+  },
+  // The game says who drives the view whenever that changes.
+  onViewChange: function (shipInControl) {
+    Zarvy.touch.showView(shipInControl);
+    Zarvy.gamepad.showView(shipInControl);
+  },
+  onExit: function () {
+    state = "over";
+    Zarvy.gamepad.stop();
+    Zarvy.keys.releaseAll("");
+    show('The flight is over.<button id="again" type="button">Fly again</button>', false);
+    document.getElementById("again").addEventListener("click", function () { location.reload(); });
+  },
+  onAbort: function (what) {
+    fail("Zarvy stopped with an error: " + String(what) + ". Reload the page to try again.");
+  }
+};
+
+(function start() {
+  var probe = document.createElement("canvas");
+  if (!window.WebAssembly) {
+    fail("This browser cannot run WebAssembly, which Zarvy needs. Try a current Firefox, Chrome, Edge or Safari.");
+    return;
+  }
+  if (!(probe.getContext("webgl") || probe.getContext("experimental-webgl"))) {
+    fail("This browser gives no WebGL, which Zarvy draws with. Turn on hardware acceleration in the " +
+         "browser's settings (or update the graphics driver) and reload the page.");
+    return;
+  }
+  var code = document.getElementById("zarvy-code");
+  var script = document.createElement("script");
+  if (code.textContent.trim() !== "") {
+    // One self-contained file: the code, the WebAssembly and the images are in the page.
+    var inline = JSON.parse(document.getElementById("zarvy-inline").textContent);
+    var bytes = function (base64) {
+      var text = atob(base64), out = new Uint8Array(text.length);
+      for (var i = 0; i < text.length; ++i) out[i] = text.charCodeAt(i);
+      return out;
+    };
+    Module.wasmBinary = bytes(inline.wasm);
+    Module.getPreloadedPackage = function () { return bytes(inline.data).buffer; };
+    script.textContent = code.textContent;
+  } else {
+    script.src = code.getAttribute("data-src");
+    script.onerror = function () {
+      fail("The game's code could not be loaded (" + script.src + "). Check the connection and reload the page.");
+    };
+  }
+  document.body.appendChild(script);
+})();
