@@ -18,7 +18,15 @@
 //
 // The page's own controls (touch, a gamepad) press the game's keys through
 // Module.zarvyKey(code, down), which calls the same keyboard callbacks a
-// key of the keyboard does.
+// key of the keyboard does; Module.zarvyEnd() ends the program as exit()
+// does, for a page that can no longer show it.
+//
+// A timer armed from a timer callback is due its delay after the time the
+// running one was due, not after it fired: a browser fires timers late, and
+// re-arming from the firing would add every lateness up, slowing the game's
+// 20 ms tick. After a stall (a hidden tab, whose timers the browser slows to
+// one a second) the next timer is due at most three delays in the past, so
+// a few ticks catch up and the rest are given up, never a burst.
 
 mergeInto(LibraryManager.library, {
   $zarvyEndOnExit__deps: ['emscripten_force_exit'],
@@ -49,6 +57,15 @@ mergeInto(LibraryManager.library, {
       zarvyEndOnExit(error);
     }
   },
+
+  $zarvyEnd__deps: ['$zarvyEndOnExit', '$zarvyAlive'],
+  $zarvyEnd__postset: 'Module["zarvyEnd"] = zarvyEnd;',
+  $zarvyEnd: function() {
+    if (zarvyAlive()) zarvyEndOnExit(new ExitStatus(0));
+  },
+
+  // When the timer callback running now was due; null outside one.
+  $zarvyTimerDue: null,
 
   // Hands the canvas's drawing buffer size to reshape whenever the page
   // changes it, and draws the picture again at the new size.
@@ -86,7 +103,22 @@ mergeInto(LibraryManager.library, {
       zarvyEndOnExit(error);
     }
   };
-  library.$GLUT__deps.push('$zarvyEndOnExit', '$zarvyKey', '$zarvyFollowCanvas');
+  library.$GLUT__deps.push('$zarvyEndOnExit', '$zarvyKey', '$zarvyEnd', '$zarvyFollowCanvas');
+
+  library.glutTimerFunc = function(msec, func, value) {
+    var now = performance.now();
+    var due = (zarvyTimerDue === null ? now : zarvyTimerDue) + msec;
+    if (due < now - 3 * msec) due = now - 3 * msec;
+    safeSetTimeout(function() {
+      zarvyTimerDue = due;
+      try {
+        {{{ makeDynCall('vi', 'func') }}}(value);
+      } finally {
+        zarvyTimerDue = null;
+      }
+    }, Math.max(0, due - now));
+  };
+  library.glutTimerFunc__deps = (library.glutTimerFunc__deps || []).concat(['$zarvyTimerDue', '$safeSetTimeout']);
 
   library.glutInitWindowSize = function(width, height) {
     GLUT.initWindowWidth = width;

@@ -2,7 +2,9 @@
 # Builds the browser game with Debian's Emscripten and writes, in build-web/:
 #   site/                       index.html with its style and scripts in
 #                               page/, zarvy.js, zarvy.wasm, zarvy.data
-#                               (the packed images), icon.png and the
+#                               (the packed images), the web app's manifest
+#                               and icons, the offline worker sw.js,
+#                               icon.png and the
 #                               licences: a folder for any static web
 #                               server, at any path
 #   zarvy-<version>-web.zip     that folder's files, index.html at the root
@@ -64,9 +66,13 @@ cp packaging/web/index.html "$site/index.html"
 cp -r packaging/web/page "$site/page"
 cp "$out/game/zarvy.js" "$out/game/zarvy.wasm" "$out/game/zarvy.data" "$site/"
 cp packaging/icons/zarvy-64.png "$site/icon.png"
+cp packaging/web/manifest.webmanifest "$site/"
+cp -r packaging/web/icons "$site/icons"
 cp LICENSE "$site/LICENSE.txt"
 cp -r "$deps/licenses" "$site/licenses"
 pack_id "$site/zarvy.js" "$site/zarvy.data"
+# The offline worker last: it lists every other file of the site and hashes them.
+python3 scripts/make-web-worker.py packaging/web/sw.js "$site"
 if [ -z "${ZARVY_WEB_TARGETS:-}" ]; then
     mkdir -p "$out/scene"
     cp "$out/game/zarvy-snapshot.js" "$out/game/zarvy-snapshot.wasm" "$out/game/zarvy-snapshot.data" \

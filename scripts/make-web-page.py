@@ -64,6 +64,9 @@ def main(argv):
         ('<script type="text/plain" id="zarvy-code" data-src="zarvy.js"></script>',
          '<script type="text/plain" id="zarvy-code">' + code + '</script>'),
         ('href="icon.png"', 'href="' + icon + '"'),
+        # A file opened from disk is no installable app and keeps no worker.
+        ('<link rel="manifest" href="manifest.webmanifest">\n', ''),
+        ('<link rel="apple-touch-icon" href="icons/zarvy-192.png">\n', ''),
     ]:
         if page.count(old) != 1:
             sys.exit("index.html does not hold exactly one " + old)

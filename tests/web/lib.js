@@ -42,13 +42,22 @@ async function launch({ drawWithMesa = false, extraArgs = [] } = {}) {
 }
 
 const types = {
-  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm",
+  ".html": "text/html; charset=utf-8", ".js": "text/javascript", ".css": "text/css",
+  ".webmanifest": "application/manifest+json", ".wasm": "application/wasm",
   ".data": "application/octet-stream", ".png": "image/png",
 };
 
-// Serves FOLDER on 127.0.0.1 at a free port; resolves to { url, close }.
+// Serves FOLDER on 127.0.0.1 at a free port; resolves to { url, close,
+// setOffline }. While set offline the server drops every connection it is
+// asked on unanswered, as a network that is gone does, to the page and to
+// its worker alike.
 function serve(folder) {
+  let offline = false;
   const server = http.createServer((request, response) => {
+    if (offline) {
+      request.socket.destroy();
+      return;
+    }
     const name = decodeURIComponent(new URL(request.url, "http://x").pathname);
     const file = path.join(folder, name.endsWith("/") ? name + "index.html" : name);
     if (!file.startsWith(folder + path.sep) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
@@ -63,7 +72,11 @@ function serve(folder) {
     server.listen(0, "127.0.0.1", () => {
       resolve({
         url: `http://127.0.0.1:${server.address().port}/`,
-        close: () => new Promise((done) => server.close(done)),
+        close: () => new Promise((done) => {
+          server.close(done);
+          server.closeAllConnections();
+        }),
+        setOffline: (on) => { offline = on; },
       });
     });
   });
@@ -270,6 +283,17 @@ async function launchFirefox() {
   });
 }
 
+// Lighthouse's report (its JSON result) of URL on PROFILE ("mobile" or
+// "desktop") for CATEGORIES, in a new tab of BROWSER.
+async function lighthouse(browser, url, profile, categories) {
+  const { default: run } = await import("lighthouse");
+  const config = profile === "desktop" ? (await import("lighthouse/core/config/desktop-config.js")).default : undefined;
+  const port = Number(new URL(browser.wsEndpoint()).port);
+  const flags = { port, hostname: "127.0.0.1", output: "json", logLevel: "error", onlyCategories: categories };
+  const result = await run(url, flags, config);
+  return result.lhr;
+}
+
 // Registers a test file's hooks: one browser (from LAUNCHER) and the site
 // served on 127.0.0.1 for all its tests, closed after them. The returned
 // object holds them as `browser` and `site` once the tests run.
@@ -287,7 +311,7 @@ function sharedBrowserAndSite(launcher = launch) {
 }
 
 module.exports = {
-  sharedBrowserAndSite,
+  sharedBrowserAndSite, lighthouse,
   launchFirefox, loadsAndPlays, pageProblems, desktopStartupLines,
   root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
   flameColumn, shipAtRest, holdUntilMoved, sleep,

@@ -1,7 +1,10 @@
 // Renders the desktop icons: the game's own fighter, with its own texture,
 // material and flames, seen from above and behind, on a transparent
-// background. One large picture is rendered and every icon size is an exact
-// box-filtered reduction of it, so the icons reproduce on any run.
+// background; and the web app's icons, at the sizes a browser installs, one
+// of them "maskable": opaque, with the fighter inside the circle that every
+// mask a phone cuts leaves whole. One large picture is rendered for each
+// framing and every icon is an area-weighted reduction of it, so the icons
+// reproduce on any run.
 
 #include "app/Game.h"
 #include "app/Input.h"
@@ -22,6 +25,8 @@ namespace {
 // whole square of master pixels.
 const int masterSide = 768;
 const int iconSides[] = {48, 64, 128, 256};
+const int webIconSides[] = {192, 512};
+const int maskableSide = 512;
 
 // A view from above, behind and to the left of the ship: its nose points
 // to the upper right.
@@ -33,14 +38,21 @@ const GLfloat lightPosition[4] = {-0.3f, 1.0f, -0.5f, 0.0f};
 const GLfloat iconLight[4] = {1.7f, 1.7f, 1.7f, 1.0f};
 // The share of the side left free on each edge around the picture.
 const float margin = 0.03f;
+// A maskable icon keeps what matters inside the centred circle of 80% of
+// its side; the fighter's box, at most 54% of the side, fits in it.
+const float maskableMargin = 0.23f;
+// The maskable icon's background: the page's own.
+const unsigned char maskableBackground[3] = {0x0b, 0x0d, 0x12};
 const double fieldOfView = 40.0;
 
 void usage(FILE* to)
 {
     fprintf(to,
-            "Usage: zarvy-icongen OUTDIR\n"
+            "Usage: zarvy-icongen OUTDIR [WEBDIR]\n"
             "Renders the fighter and writes OUTDIR/zarvy-48.png, zarvy-64.png,\n"
-            "zarvy-128.png and zarvy-256.png (RGBA, transparent background).\n"
+            "zarvy-128.png and zarvy-256.png (RGBA, transparent background);\n"
+            "with WEBDIR, also the web app's WEBDIR/zarvy-192.png, zarvy-512.png\n"
+            "and zarvy-maskable-512.png (opaque, the fighter in the safe circle).\n"
             "Run it from the folder that holds Textures/.\n");
 }
 
@@ -66,7 +78,7 @@ std::vector<unsigned char> renderOver(Player& ship, float grey)
 
 // Sets a projection that shows the picture's opaque part centred and as
 // large as the margin allows, given the picture under the plain projection.
-void frame(const std::vector<float>& rgba)
+void frame(const std::vector<float>& rgba, float edge)
 {
     int left = masterSide, right = -1, bottom = masterSide, top = -1;
     for (int y = 0; y < masterSide; ++y) {
@@ -88,7 +100,7 @@ void frame(const std::vector<float>& rgba)
         const float x0 = left * toDevice - 1.0f, x1 = (right + 1) * toDevice - 1.0f;
         const float y0 = bottom * toDevice - 1.0f, y1 = (top + 1) * toDevice - 1.0f;
         const float extent = (x1 - x0) > (y1 - y0) ? (x1 - x0) : (y1 - y0);
-        const float scale = 2.0f * (1.0f - 2.0f * margin) / extent;
+        const float scale = 2.0f * (1.0f - 2.0f * edge) / extent;
         glScalef(scale, scale, 1.0f);
         glTranslatef(-0.5f * (x0 + x1), -0.5f * (y0 + y1), 0.0f);
     }
@@ -119,26 +131,41 @@ std::vector<float> unblend(const std::vector<unsigned char>& overBlack, const st
     return rgba;
 }
 
+// How much of master pixels FIRST to FIRST + 1 falls between FROM and TO,
+// in master pixels: 1 inside, a fraction at an edge, 0 outside.
+float overlap(int first, float from, float to)
+{
+    const float low = first > from ? static_cast<float>(first) : from;
+    const float high = first + 1 < to ? static_cast<float>(first + 1) : to;
+    return high > low ? high - low : 0.0f;
+}
+
 // The master reduced to side by side pixels, top row first, straight
-// (not premultiplied) 8-bit RGBA as PNG stores it.
+// (not premultiplied) 8-bit RGBA as PNG stores it. Each icon pixel averages
+// the master's square under it, weighting a master pixel by the share of it
+// that lies inside; where the side divides the master's, every weight is 1.
 std::vector<unsigned char> reduce(const std::vector<float>& master, int side)
 {
-    const int block = masterSide / side;
+    const float block = static_cast<float>(masterSide) / side;
     std::vector<unsigned char> icon(static_cast<size_t>(side) * side * 4);
     for (int y = 0; y < side; ++y) {
+        const float top = y * block, bottom = (y + 1) * block;
         for (int x = 0; x < side; ++x) {
+            const float left = x * block, right = (x + 1) * block;
             float sum[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-            for (int by = 0; by < block; ++by) {
+            for (int my = static_cast<int>(top); my < bottom && my < masterSide; ++my) {
+                const float wy = overlap(my, top, bottom);
                 // GL's rows run bottom up; the icon's top row is the master's last.
-                const int row = masterSide - 1 - (y * block + by);
-                for (int bx = 0; bx < block; ++bx) {
-                    const float* p = &master[(static_cast<size_t>(row) * masterSide + x * block + bx) * 4];
+                const int row = masterSide - 1 - my;
+                for (int mx = static_cast<int>(left); mx < right && mx < masterSide; ++mx) {
+                    const float weight = wy * overlap(mx, left, right);
+                    const float* p = &master[(static_cast<size_t>(row) * masterSide + mx) * 4];
                     for (int c = 0; c < 4; ++c) {
-                        sum[c] += p[c];
+                        sum[c] += weight == 1.0f ? p[c] : weight * p[c];
                     }
                 }
             }
-            const float area = static_cast<float>(block * block);
+            const float area = block * block;
             const float alpha = sum[3] / area;
             unsigned char* out = &icon[(static_cast<size_t>(y) * side + x) * 4];
             for (int c = 0; c < 3; ++c) {
@@ -150,6 +177,43 @@ std::vector<unsigned char> reduce(const std::vector<float>& master, int side)
     }
     return icon;
 }
+
+// The icon laid over an opaque background of the given colour.
+std::vector<unsigned char> overBackground(std::vector<unsigned char> icon, const unsigned char background[3])
+{
+    for (size_t i = 0; i < icon.size(); i += 4) {
+        const float alpha = icon[i + 3] / 255.0f;
+        for (int c = 0; c < 3; ++c) {
+            icon[i + c] = static_cast<unsigned char>(icon[i + c] * alpha + background[c] * (1.0f - alpha) + 0.5f);
+        }
+        icon[i + 3] = 255;
+    }
+    return icon;
+}
+
+// The fighter framed with EDGE free on each side, as premultiplied RGBA.
+std::vector<float> master(Player& ship, float edge)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fieldOfView, 1.0, 0.05, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    frame(unblend(renderOver(ship, 0.0f), renderOver(ship, 1.0f)), edge);
+    const std::vector<unsigned char> overBlack = renderOver(ship, 0.0f);
+    const std::vector<unsigned char> overWhite = renderOver(ship, 1.0f);
+    return unblend(overBlack, overWhite);
+}
+
+bool writeIcon(const std::string& path, const std::vector<unsigned char>& icon, int side)
+{
+    const ImageWriter writer;
+    std::string error;
+    if (!writer.write(path, icon, side, side, true, error)) {
+        fprintf(stderr, "zarvy-icongen: could not write %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
 }
 
 int main(int argc, char** argv)
@@ -158,11 +222,13 @@ int main(int argc, char** argv)
         usage(stdout);
         return 0;
     }
-    if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+    if (argc < 2 || argc > 3 || argv[1][0] == '\0' || argv[1][0] == '-' ||
+        (argc == 3 && (argv[2][0] == '\0' || argv[2][0] == '-'))) {
         usage(stderr);
         return 2;
     }
     const std::string outDir = argv[1];
+    const std::string webDir = argc == 3 ? argv[2] : "";
 
     // The game's own start-up, in a window as large as the master picture.
     input = new Input();
@@ -187,20 +253,24 @@ int main(int argc, char** argv)
     // The first draw leaves back-face culling on, as in the running game;
     // a first picture finds where the ship lies in the square.
     renderOver(ship, 0.0f);
-    frame(unblend(renderOver(ship, 0.0f), renderOver(ship, 1.0f)));
-    const std::vector<unsigned char> overBlack = renderOver(ship, 0.0f);
-    const std::vector<unsigned char> overWhite = renderOver(ship, 1.0f);
-    const std::vector<float> master = unblend(overBlack, overWhite);
-
-    const ImageWriter writer;
+    const std::vector<float> icons = master(ship, margin);
     for (int side : iconSides) {
-        const std::vector<unsigned char> icon = reduce(master, side);
-        const std::string path = outDir + "/zarvy-" + std::to_string(side) + ".png";
-        std::string error;
-        if (!writer.write(path, icon, side, side, true, error)) {
-            fprintf(stderr, "zarvy-icongen: could not write %s: %s\n", path.c_str(), error.c_str());
+        if (!writeIcon(outDir + "/zarvy-" + std::to_string(side) + ".png", reduce(icons, side), side)) {
             return 1;
         }
+    }
+    if (webDir.empty()) {
+        return 0;
+    }
+    for (int side : webIconSides) {
+        if (!writeIcon(webDir + "/zarvy-" + std::to_string(side) + ".png", reduce(icons, side), side)) {
+            return 1;
+        }
+    }
+    const std::vector<unsigned char> maskable =
+        overBackground(reduce(master(ship, maskableMargin), maskableSide), maskableBackground);
+    if (!writeIcon(webDir + "/zarvy-maskable-" + std::to_string(maskableSide) + ".png", maskable, maskableSide)) {
+        return 1;
     }
     return 0;
 }

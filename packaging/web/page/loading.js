@@ -61,6 +61,24 @@ window.addEventListener("error", function (event) {
   }
 });
 
+// The browser may take the graphics context from a page (one in the
+// background, or short of memory) and give it back later. The game's GL
+// emulation keeps its shaders, buffers and state caches in the context it
+// started with and cannot build them again, so the flight ends there and
+// the page says so; one tap starts a new flight in a new context, never a
+// grey or frozen picture.
+canvas.addEventListener("webglcontextlost", function (event) {
+  event.preventDefault();
+  if (state !== "running") return;
+  state = "lost";
+  Zarvy.gamepad.stop();
+  Zarvy.keys.releaseAll("");
+  if (typeof Module.zarvyEnd === "function") Module.zarvyEnd();
+  show("The browser took the game's picture away (its graphics were lost, as happens to a page in the " +
+       'background or short of memory), and the flight ended.<button id="again" type="button">Fly again</button>', false);
+  document.getElementById("again").addEventListener("click", function () { location.reload(); });
+});
+
 var Module = {
   canvas: canvas,
   print: addLine,
@@ -83,6 +101,8 @@ var Module = {
     Zarvy.gamepad.showView(shipInControl);
   },
   onExit: function () {
+    // A lost picture has said why the flight ended.
+    if (state === "lost") return;
     state = "over";
     Zarvy.gamepad.stop();
     Zarvy.keys.releaseAll("");
