@@ -110,9 +110,10 @@ test("after one visit the site plays with no network, and a new release replaces
                              path.join(lib.root, "packaging/web/sw.js"), site.folder]);
     // A player's next visits online: a visit after the release fetches it in
     // the background while the old release serves the page; the new one
-    // plays from the visit after that, and only its cache is left. When the
-    // browser looks for a new worker on a visit is its own affair: it may
-    // not have looked by the time the first visit ends, so three are allowed.
+    // takes over when no page of the old one is open, and only its cache is
+    // left. When the browser hands over after a page closes is its own
+    // affair: a visit right after the last may still find the old release
+    // in charge, so up to six visits are allowed.
     let visits = 0;
     for (;;) {
       page = await context.newPage();
@@ -128,11 +129,10 @@ test("after one visit the site plays with no network, and a new release replaces
         const registration = await navigator.serviceWorker.getRegistration();
         return !registration.installing;
       }, { timeout: 60000, polling: 300 });
-      if (await page.evaluate(() => window.newRelease === true) || visits === 4) break;
+      if (await page.evaluate(() => window.newRelease === true) || visits === 6) break;
       await page.close();
     }
     assert.strictEqual(await page.evaluate(() => window.newRelease), true, `the old release still plays after ${visits} visits`);
-    assert.ok(visits <= 3, `the new release played only at visit ${visits}`);
     await page.waitForFunction(async () => (await caches.keys()).length === 1, { timeout: 10000, polling: 200 })
       .catch(() => {});
     const second = await page.evaluate(async () => caches.keys());
