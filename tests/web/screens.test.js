@@ -374,7 +374,7 @@ test("a gamepad plugged in mid-flight steers at once, rests in its dead zone, an
         window.dispatchEvent(event);
       };
     });
-    await page.setViewport({ width: 1280, height: 800 });
+    await page.setViewport({ width: 1160, height: 600 });
     await lib.openGame(page, shared.site.url);
     await lib.clickToPlay(page);
     const start = await lib.shipAtRest(page, "start", 360, 440);
