@@ -43,6 +43,25 @@ async function kept(page) {
   }, { timeout: 60000, polling: 200 });
 }
 
+// A first visit in CONTEXT that keeps the site; resolves to the caches it made.
+async function firstVisit(context, site) {
+  const page = await context.newPage();
+  await lib.openGame(page, site.url);
+  await kept(page);
+  const made = await page.evaluate(async () => caches.keys());
+  return { page, made };
+}
+
+// A new release at the copy in FOLDER, as a build makes one: a page file
+// changes (the page then sets window.newRelease), with EXTRA files the
+// worker is to list, and the worker is written anew.
+function release(folder, extra = {}) {
+  fs.appendFileSync(path.join(folder, "page", "loading.js"), "\nwindow.newRelease = true;\n");
+  for (const [name, text] of Object.entries(extra)) fs.writeFileSync(path.join(folder, name), text);
+  execFileSync("python3", [path.join(lib.root, "scripts/make-web-worker.py"),
+                           path.join(lib.root, "packaging/web/sw.js"), folder]);
+}
+
 // Waits until the game draws frames: it started and its picture is live.
 async function drawing(page) {
   await page.waitForFunction(() => typeof state !== "undefined" && state === "running", { timeout: 60000 });
@@ -88,10 +107,7 @@ test("after one visit the site plays with no network, and a new release replaces
   const context = await browser.createBrowserContext();
   try {
     // The first visit keeps the site.
-    let page = await context.newPage();
-    await lib.openGame(page, site.url);
-    await kept(page);
-    const first = await page.evaluate(async () => caches.keys());
+    let { page, made: first } = await firstVisit(context, site);
     assert.strictEqual(first.length, 1, `caches: ${first}`);
 
     // A reload with no network plays.
@@ -102,12 +118,8 @@ test("after one visit the site plays with no network, and a new release replaces
     site.setOffline(false);
     await page.close();
 
-    // A new release at the same address: one page file changes, and the build
-    // writes the worker anew.
-    const loading = path.join(site.folder, "page", "loading.js");
-    fs.appendFileSync(loading, "\nwindow.newRelease = true;\n");
-    execFileSync("python3", [path.join(lib.root, "scripts/make-web-worker.py"),
-                             path.join(lib.root, "packaging/web/sw.js"), site.folder]);
+    // A new release at the same address.
+    release(site.folder);
     // A player's next visits online: a visit after the release fetches it in
     // the background while the old release serves the page; the new one
     // takes over when no page of the old one is open, and only its cache is
@@ -153,16 +165,10 @@ test("an update whose copy fails half-way leaves the old release playing", async
   const site = await serveCopy("half", "");
   const context = await browser.createBrowserContext();
   try {
-    let page = await context.newPage();
-    await lib.openGame(page, site.url);
-    await kept(page);
-    const first = await page.evaluate(async () => caches.keys());
+    let { page, made: first } = await firstVisit(context, site);
     await page.close();
     // The new release names a file the server does not have.
-    fs.appendFileSync(path.join(site.folder, "page", "loading.js"), "\nwindow.newRelease = true;\n");
-    fs.writeFileSync(path.join(site.folder, "missing.txt"), "gone before the worker copies it");
-    execFileSync("python3", [path.join(lib.root, "scripts/make-web-worker.py"),
-                             path.join(lib.root, "packaging/web/sw.js"), site.folder]);
+    release(site.folder, { "missing.txt": "gone before the worker copies it" });
     fs.rmSync(path.join(site.folder, "missing.txt"));
     page = await context.newPage();
     await page.goto(site.url, { waitUntil: "load" });
