@@ -39,8 +39,12 @@ async function measure(page) {
   });
 }
 
-// Waits until the game has drawn a frame at the canvas's present buffer size.
+// Waits until the game runs and has drawn a frame at the canvas's present
+// buffer size. Emulating another kind of device reloads the page, so the
+// game may be starting again.
 async function settled(page) {
+  await page.waitForFunction(() => typeof state !== "undefined" && state === "running" &&
+                                   typeof GLctx !== "undefined", { timeout: 60000 });
   await page.waitForFunction(() => {
     const canvas = document.getElementById("canvas");
     const box = document.getElementById("stage").getBoundingClientRect();
