@@ -24,7 +24,8 @@ target_link_libraries(zarvy_platform_libraries INTERFACE zarvyimage ZLIB::ZLIB)
 
 # Every program: the emulated fixed-function GL, a runtime that ends when
 # the program calls exit(), memory that grows as needed, and GLUT's key
-# callbacks made safe for exit(). The images are packed into PROGRAM.data,
+# callbacks made safe for exit(); a page may start main itself (callMain)
+# when the player asks for the flight. The images are packed into PROGRAM.data,
 # file by file in a fixed order, so the pack is the same in every build.
 file(GLOB ZARVY_WEB_TEXTURES RELATIVE ${CMAKE_SOURCE_DIR}/Textures
     ${CMAKE_SOURCE_DIR}/Textures/*.png ${CMAKE_SOURCE_DIR}/Textures/*.jpg)
@@ -33,7 +34,7 @@ set(ZARVY_WEB_LINK_OPTIONS
     "SHELL:-s LEGACY_GL_EMULATION=1"
     "SHELL:-s EXIT_RUNTIME=1"
     "SHELL:-s ALLOW_MEMORY_GROWTH=1"
-    "SHELL:-s EXPORTED_RUNTIME_METHODS=['FS']"
+    "SHELL:-s EXPORTED_RUNTIME_METHODS=['FS','callMain']"
     "SHELL:--js-library ${CMAKE_SOURCE_DIR}/app/ToolkitWeb.js")
 foreach(texture ${ZARVY_WEB_TEXTURES})
     list(APPEND ZARVY_WEB_LINK_OPTIONS "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/Textures/${texture}@/Textures/${texture}")

@@ -117,19 +117,21 @@ async function waitForLines(page, test, seconds, what) {
   throw new Error(`${what} did not show within ${seconds} s; the panel held:\n${lines.join("\n")}`);
 }
 
-// Opens URL and waits until the game runs: the page says "Click to play"
-// and the game has drawn its start-up lines.
+// Opens URL and waits until the game has loaded: the page asks for a click
+// (or a tap) to start the flight.
 async function openGame(page, url) {
   await page.goto(url, { waitUntil: "load" });
-  await page.waitForFunction(() => typeof state !== "undefined" && state === "running", { timeout: 60000 });
-  await waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
+  await page.waitForFunction(() => typeof state !== "undefined" && state === "ready", { timeout: 60000 });
 }
 
-// Clicks into the canvas, as a player does to give the game the keyboard.
+// Clicks into the picture, as a player does to start the flight or to give
+// the game the keyboard back, and waits until the game has the focus and
+// has said its start-up lines.
 async function clickToPlay(page) {
   await page.click("#cover");
   await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
                                    document.getElementById("cover").hidden, { timeout: 10000 });
+  await waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
 }
 
 // Where the ship's two engine flames are: the mean column of the pale
@@ -238,25 +240,30 @@ function desktopStartupLines(glewVersion) {
   }
 }
 
-// Loads URL, checks the start-up lines and that the game draws and takes
-// keys (the ship moves under 'a'), then ends it with Escape.
+// Loads URL, checks that nothing runs before the player asks for the
+// flight, the start-up lines and that the game draws and takes keys (the
+// ship moves under 'a'), then ends it with Escape.
 async function loadsAndPlays(browser, url) {
   const { page, problems } = await watchedPage(browser);
   try {
     await openGame(page, url);
     assert.strictEqual(await page.title(), "Zarvy");
+    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
+    // Loaded, the game has not started: no line and no graphics context
+    // (a game started at load has both by the time the page is ready).
+    assert.deepStrictEqual(await panelLines(page), [], "the game started before the click");
+    assert.strictEqual(await page.evaluate(() => typeof GLctx), "undefined", "the game took a graphics context before the click");
+    await clickToPlay(page);
     // A rock drifting into the ship may add its lines at any time.
     const lines = (await panelLines(page)).filter((line) => !/^(Collision with Asteroid|playerImun) /.test(line));
     const glew = /^Status: Using GLEW (.*)$/.exec(lines.find((line) => line.startsWith("Status: ")))[1];
     assert.deepStrictEqual(lines, desktopStartupLines(glew));
-    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
     // The drawing buffer follows the size the page shows the canvas at.
     const size = await page.$eval("#canvas", (canvas) => {
       const box = canvas.getBoundingClientRect();
       return [canvas.width, canvas.height, Math.ceil(box.width), Math.ceil(box.height)];
     });
     assert.deepStrictEqual(size.slice(0, 2), size.slice(2), "the drawing buffer is not the canvas's shown size");
-    await clickToPlay(page);
     const start = await shipAtRest(page, "start", 360, 440);
     await holdUntilMoved(page, "a", start, -1);
     await page.keyboard.up("a");

@@ -139,7 +139,7 @@ test("Escape ends the flight: the game's loop stops and the page offers another"
     await page.keyboard.press("d");
     assert.deepStrictEqual(pageProblems(problems), []);
     await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("#again")]);
-    await page.waitForFunction(() => state === "running", { timeout: 60000 });
+    await page.waitForFunction(() => state === "ready", { timeout: 60000 });
   } finally {
     await page.close();
   }

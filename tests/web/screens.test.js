@@ -39,12 +39,15 @@ async function measure(page) {
   });
 }
 
-// Waits until the game runs and has drawn a frame at the canvas's present
+// Waits until the game runs (starting the flight with a click, as a player
+// does, if it waits for one) and has drawn a frame at the canvas's present
 // buffer size. Emulating another kind of device reloads the page, so the
-// game may be starting again.
+// game may be loading again.
 async function settled(page) {
-  await page.waitForFunction(() => typeof state !== "undefined" && state === "running" &&
-                                   typeof GLctx !== "undefined", { timeout: 60000 });
+  await page.waitForFunction(() => typeof state !== "undefined" && (state === "ready" || state === "running"),
+                             { timeout: 60000 });
+  if (await page.evaluate(() => state === "ready")) await lib.clickToPlay(page);
+  await page.waitForFunction(() => state === "running" && typeof GLctx !== "undefined", { timeout: 60000 });
   await page.waitForFunction(() => {
     const canvas = document.getElementById("canvas");
     const box = document.getElementById("stage").getBoundingClientRect();
@@ -112,13 +115,13 @@ test("every screen shows the whole picture as large as it allows, at its own buf
       if (screen.device) await page.emulate(KnownDevices[screen.device]);
       else await page.setViewport(viewport);
       await lib.openGame(page, shared.site.url);
+      const status = await page.$eval("#status", (element) => element.textContent);
+      assert.strictEqual(status, screen.touch ? "Tap to play" : "Click to play", screen.label);
       await settled(page);
       const m = await measure(page);
       // Nothing wider than the screen widens the page's layout past it.
       assert.deepStrictEqual([m.width, m.height], [viewport.width, viewport.height], `${screen.label}: the layout's size`);
       checkLayout(m, screen.label, screen);
-      const status = await page.$eval("#status", (element) => element.textContent);
-      assert.strictEqual(status, screen.touch ? "Tap to play" : "Click to play", screen.label);
       if (screen.touch && !screen.portrait) {
         // On a phone held sideways the console and the controls table open
         // over the picture from their button; on a tablet they are beside it.
@@ -227,7 +230,8 @@ async function phone() {
   };
   const cover = await page.$("#cover");
   await cover.tap();
-  await page.waitForFunction(() => document.getElementById("cover").hidden, { timeout: 10000 });
+  await page.waitForFunction(() => document.getElementById("cover").hidden && state === "running" &&
+                                   typeof GLctx !== "undefined", { timeout: 10000 });
   return { page, problems, finger, cancel, centre };
 }
 
@@ -355,7 +359,7 @@ test("the free camera by touch and back, and the controls follow the view howeve
   }
 });
 
-test("a gamepad plugged in mid-flight steers at once, rests in its dead zone, and lets go when unplugged", async () => {
+test("a gamepad's button starts the flight; plugged in mid-flight it steers at once, rests in its dead zone, and lets go when unplugged", async () => {
   const { page, problems } = await lib.watchedPage(shared.browser);
   try {
     // Headless chromium has no gamepad: a stand-in pad is handed to the page
@@ -386,9 +390,21 @@ test("a gamepad plugged in mid-flight steers at once, rests in its dead zone, an
         window.dispatchEvent(event);
       };
     });
+    const south = (pressed) => page.evaluate((on) => {
+      window.standInPads[0].buttons[0] = { pressed: on, touched: on, value: on ? 1 : 0 };
+    }, pressed);
     await page.setViewport({ width: 1160, height: 600 });
     await lib.openGame(page, shared.site.url);
-    await lib.clickToPlay(page);
+
+    // A player with a pad in hand starts with its south button, which then
+    // does nothing else: the view stays with the ship.
+    await page.evaluate(() => window.plugInPad());
+    await south(true);
+    await lib.waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
+    await south(false);
+    await page.waitForFunction(() => Zarvy.keys.held().length === 0, { timeout: 5000 });
+    assert.strictEqual(await page.$eval("#touch", (touch) => touch.getAttribute("data-view")), "ship");
+    await page.evaluate(() => window.unplugPad());
     const start = await lib.shipAtRest(page, "start", 360, 440);
     await page.evaluate(() => window.plugInPad());
 
@@ -414,9 +430,6 @@ test("a gamepad plugged in mid-flight steers at once, rests in its dead zone, an
 
     // Plugged in again: the south button hands the view to the free camera and back.
     await page.evaluate(() => window.plugInPad());
-    const south = (pressed) => page.evaluate((on) => {
-      window.standInPads[0].buttons[0] = { pressed: on, touched: on, value: on ? 1 : 0 };
-    }, pressed);
     await south(true);
     await page.waitForFunction(() => document.getElementById("touch").getAttribute("data-view") === "camera", { timeout: 5000 });
     await south(false);

@@ -62,9 +62,15 @@ function release(folder, extra = {}) {
                            path.join(lib.root, "packaging/web/sw.js"), folder]);
 }
 
-// Waits until the game draws frames: it started and its picture is live.
+// Waits until the game draws frames: it loaded and asked for the click that
+// starts the flight (given here), or flies already, and its picture is live.
 async function drawing(page) {
-  await page.waitForFunction(() => typeof state !== "undefined" && state === "running", { timeout: 60000 });
+  await page.waitForFunction(() => typeof state !== "undefined" && (state === "ready" || state === "running"),
+                             { timeout: 60000 });
+  if (await page.evaluate(() => state === "ready")) {
+    assert.strictEqual(await page.$eval("#status", (status) => status.textContent), "Click to play");
+    await lib.clickToPlay(page);
+  }
   await page.evaluate(() => {
     window.framesDrawn = 0;
     Module.postMainLoop = () => { window.framesDrawn++; };
@@ -114,7 +120,6 @@ test("after one visit the site plays with no network, and a new release replaces
     site.setOffline(true);
     await page.reload({ waitUntil: "load" });
     await drawing(page);
-    assert.match(await page.$eval("#status", (status) => status.textContent), /^Click to play$/);
     site.setOffline(false);
     await page.close();
 
@@ -216,7 +221,6 @@ test("a lost graphics context ends the flight with a message, and one tap starts
   const { page, problems } = await lib.watchedPage(browser);
   try {
     await lib.openGame(page, site.url);
-    await lib.clickToPlay(page);
     await drawing(page);
     await page.evaluate(() => { window.lose = GLctx.getExtension("WEBGL_lose_context"); window.lose.loseContext(); });
     await page.waitForFunction(() => state === "lost", { timeout: 10000 });
@@ -271,6 +275,7 @@ test("the tick's timer aims at each tick's due time: a late-firing clock still g
         stall(ms) { now += ms; return now; },
       };
     });
+    await lib.clickToPlay(page);
     await page.waitForFunction(() => window.standIn.pending() > 0, { timeout: 10000 });
     const result = await page.evaluate(() => {
       const s = window.standIn;

@@ -10,6 +10,7 @@ Zarvy.keys = (function () {
   var holders = {};   // key -> { holder: true }
 
   function send(key, down) {
+    if (down && Zarvy.pressStarts && Zarvy.pressStarts()) return;
     if (typeof Module !== "undefined" && typeof Module.zarvyKey === "function") {
       Module.zarvyKey(key.charCodeAt(0), down);
     }

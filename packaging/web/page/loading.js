@@ -2,12 +2,20 @@
 // loading, "Click to play" (or "Tap to play") and the end of the flight, the
 // panel with the game's console lines, and the Module the game's script
 // reads. Runs last: the other scripts of the page are in place.
+//
+// The game's code and images load with the page, but the flight (the
+// game's main: its window, its images on the GPU, its clock) starts only
+// when the player asks for it: a click or a tap on the picture, the focus
+// moved to it, or a touch control or a gamepad's button pressed. A page
+// opened in a background tab or never played costs no drawing, and the
+// asteroids do not fly at a ship nobody steers yet.
 "use strict";
 var canvas = document.getElementById("canvas");
 var cover = document.getElementById("cover");
 var statusLine = document.getElementById("status");
 var progress = document.getElementById("progress");
 var panel = document.getElementById("console");
+// loading, ready (loaded, the flight not started), running, over, lost or failed.
 var state = "loading";
 
 function show(html, withProgress) {
@@ -35,14 +43,34 @@ function fail(message) {
 // that, and whenever it goes elsewhere, the page asks for a click (a tap
 // where the controls are fingers).
 function askForClick() {
-  if (state !== "running") return;
+  if (state !== "ready" && state !== "running") return;
   show(document.documentElement.classList.contains("touch") ? "Tap to play" : "Click to play", false);
 }
 Zarvy.onTouchShown = function () {
-  if (state === "running" && !cover.hidden) askForClick();
+  if ((state === "ready" || state === "running") && !cover.hidden) askForClick();
 };
-cover.addEventListener("click", function () { if (state === "running") canvas.focus(); });
-canvas.addEventListener("focus", function () { if (state === "running") cover.hidden = true; });
+
+// Starts the flight once the game has loaded; false when it is not ready.
+Zarvy.begin = function () {
+  if (state !== "ready") return state === "running";
+  state = "running";
+  cover.hidden = true;
+  Module.callMain([]);
+  return state === "running";
+};
+// A touch control or a pad's button pressed before the flight starts it,
+// and does nothing else, as a click on the picture does.
+Zarvy.pressStarts = function () {
+  if (state !== "ready") return false;
+  Zarvy.begin();
+  return true;
+};
+cover.addEventListener("click", function () {
+  if (Zarvy.begin()) canvas.focus();
+});
+canvas.addEventListener("focus", function () {
+  if (Zarvy.begin()) cover.hidden = true;
+});
 canvas.addEventListener("blur", askForClick);
 // The keys the game uses never scroll the page.
 window.addEventListener("keydown", function (event) {
@@ -89,10 +117,11 @@ var Module = {
       progress.value = Number(parts[1]) / Number(parts[2]);
     }
   },
+  noInitialRun: true,
   onRuntimeInitialized: function () {
-    state = "running";
+    state = "ready";
     progress.value = 1;
-    if (document.activeElement === canvas) cover.hidden = true; else askForClick();
+    if (document.activeElement === canvas) Zarvy.begin(); else askForClick();
     Zarvy.gamepad.start();
   },
   // The game says who drives the view whenever that changes.
