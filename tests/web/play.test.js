@@ -138,8 +138,10 @@ test("Escape ends the flight: the game's loop stops and the page offers another"
     // Keys after the end reach no game.
     await page.keyboard.press("d");
     assert.deepStrictEqual(pageProblems(problems), []);
+    // That one click is all a new flight takes: it starts once the page has loaded again.
     await Promise.all([page.waitForNavigation({ waitUntil: "load" }), page.click("#again")]);
-    await page.waitForFunction(() => state === "ready", { timeout: 60000 });
+    await page.waitForFunction(() => state === "running" && document.getElementById("cover").hidden &&
+                                     document.activeElement === document.getElementById("canvas"), { timeout: 60000 });
   } finally {
     await page.close();
   }

@@ -232,6 +232,7 @@ test("a lost graphics context ends the flight with a message, and one tap starts
     assert.strictEqual(await page.evaluate(() => state), "lost");
     await Promise.all([page.waitForNavigation({ waitUntil: "load" }),
                        (await page.waitForSelector('aria/Fly again[role="button"]')).click()]);
+    await page.waitForFunction(() => typeof state !== "undefined" && state === "running", { timeout: 60000 });
     await drawing(page);
     assert.deepStrictEqual(lib.pageProblems(problems), []);
   } finally {

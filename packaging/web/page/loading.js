@@ -33,6 +33,23 @@ function addLine(text) {
   if (atEnd) panel.scrollTop = panel.scrollHeight;
 }
 
+// "Fly again" loads the page afresh, and the flight starts as soon as the
+// game has loaded: the player asked for it with that click.
+var flyAgainKey = "zarvy-fly-again";
+function flyAgain() {
+  try { sessionStorage.setItem(flyAgainKey, "1"); } catch (e) { /* the player clicks once more */ }
+  location.reload();
+}
+function askedToFlyAgain() {
+  try {
+    var asked = sessionStorage.getItem(flyAgainKey) === "1";
+    sessionStorage.removeItem(flyAgainKey);
+    return asked;
+  } catch (e) {
+    return false;
+  }
+}
+
 function fail(message) {
   state = "failed";
   Zarvy.gamepad.stop();
@@ -104,7 +121,7 @@ canvas.addEventListener("webglcontextlost", function (event) {
   if (typeof Module.zarvyEnd === "function") Module.zarvyEnd();
   show("The browser took the game's picture away (its graphics were lost, as happens to a page in the " +
        'background or short of memory), and the flight ended.<button id="again" type="button">Fly again</button>', false);
-  document.getElementById("again").addEventListener("click", function () { location.reload(); });
+  document.getElementById("again").addEventListener("click", flyAgain);
 });
 
 var Module = {
@@ -121,7 +138,11 @@ var Module = {
   onRuntimeInitialized: function () {
     state = "ready";
     progress.value = 1;
-    if (document.activeElement === canvas) Zarvy.begin(); else askForClick();
+    if (askedToFlyAgain() || document.activeElement === canvas) {
+      if (Zarvy.begin()) canvas.focus();
+    } else {
+      askForClick();
+    }
     Zarvy.gamepad.start();
   },
   // The game says who drives the view whenever that changes.
@@ -136,7 +157,7 @@ var Module = {
     Zarvy.gamepad.stop();
     Zarvy.keys.releaseAll("");
     show('The flight is over.<button id="again" type="button">Fly again</button>', false);
-    document.getElementById("again").addEventListener("click", function () { location.reload(); });
+    document.getElementById("again").addEventListener("click", flyAgain);
   },
   onAbort: function (what) {
     fail("Zarvy stopped with an error: " + String(what) + ". Reload the page to try again.");
