@@ -99,20 +99,22 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
     await page.keyboard.up("a");
     await page.keyboard.up("Shift");
     await lib.sleep(1500);
-    const left = await lib.shipAtRest(page, "a released under Shift", 140, start - 15);
+    const left = await lib.shipAtRest(page, "a released under Shift", 120, start - 15);
+    const back = await lib.movesBack(page, "d", left, 1);
 
-    // 'd' held while another tab takes the keyboard; the release goes there.
-    await lib.holdUntilMoved(page, "d", left, 1);
+    // 'a' held while another tab takes the keyboard; the release goes there.
+    await lib.holdUntilMoved(page, "a", back, -1);
     other = await shared.browser.newPage();
     await other.bringToFront();
-    await other.keyboard.up("d");
+    await other.keyboard.up("a");
     // Back as a player comes back: to the tab, and a click into the game.
     await page.bringToFront();
     await page.click("#canvas");
     await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
                                      document.getElementById("cover").hidden, { timeout: 10000 });
     await lib.sleep(1500);
-    await lib.shipAtRest(page, "d released in another tab", left + 15, 655);
+    const gone = await lib.shipAtRest(page, "a released in another tab", 120, back - 15);
+    await lib.movesBack(page, "d", gone, 1);
   } finally {
     if (other) await other.close();
     await page.close();

@@ -240,7 +240,8 @@ async function phone() {
 // through the browser's input queue, which lags on a busy machine, so the
 // ship may still glide to a wall (columns 128 and 672): a rest at the wall
 // proves nothing by itself, and every lift is followed by a move the other
-// way, which a key still held would stop dead at the wall.
+// way and a rest on that side. A key still held would stop that move at its
+// wall or, once the other finger lifts, pull the ship back there.
 async function holdUntilMoved(p, id, name, from, side) {
   const at = await p.centre(name);
   await p.finger(id, at.x, at.y);
@@ -286,6 +287,7 @@ test("a finger on \"right\" slides the ship right; lifting, sliding off, a cance
     assert.deepStrictEqual(await p.page.evaluate(() => Zarvy.keys.held()), []);
     await holdUntilMoved(p, 5, "right", rest, 1);
     await p.finger(5, null);
+    await lib.shipAtRest(p.page, "right after the hidden page", rest + 15, 680);
     assert.deepStrictEqual(lib.pageProblems(p.problems), []);
   } finally {
     if (other) await other.close();
@@ -313,6 +315,7 @@ test("two thumbs: \"right\" stays held while the other thumb taps \"boost\" and 
     const lifted = await lib.shipAtRest(p.page, "both lifted", start + 15, 680);
     await holdUntilMoved(p, 3, "left", lifted, -1);
     await p.finger(3, null);
+    await lib.shipAtRest(p.page, "left after both", 120, lifted - 15);
   } finally {
     await p.page.close();
   }
