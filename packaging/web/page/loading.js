@@ -56,6 +56,16 @@ function fail(message) {
   show(message, false);
 }
 
+// The flight has ended (STATE "over" or "lost"): nothing holds a key any
+// more, and the page says MESSAGE and offers another flight.
+function endFlight(newState, message) {
+  state = newState;
+  Zarvy.gamepad.stop();
+  Zarvy.keys.releaseAll("");
+  show(message + '<button id="again" type="button">Fly again</button>', false);
+  document.getElementById("again").addEventListener("click", flyAgain);
+}
+
 // The keyboard belongs to the game while the canvas has the focus; before
 // that, and whenever it goes elsewhere, the page asks for a click (a tap
 // where the controls are fingers).
@@ -115,13 +125,9 @@ window.addEventListener("error", function (event) {
 canvas.addEventListener("webglcontextlost", function (event) {
   event.preventDefault();
   if (state !== "running") return;
-  state = "lost";
-  Zarvy.gamepad.stop();
-  Zarvy.keys.releaseAll("");
+  endFlight("lost", "The browser took the game's picture away (its graphics were lost, as happens to a page in the " +
+            "background or short of memory), and the flight ended.");
   if (typeof Module.zarvyEnd === "function") Module.zarvyEnd();
-  show("The browser took the game's picture away (its graphics were lost, as happens to a page in the " +
-       'background or short of memory), and the flight ended.<button id="again" type="button">Fly again</button>', false);
-  document.getElementById("again").addEventListener("click", flyAgain);
 });
 
 var Module = {
@@ -153,11 +159,7 @@ var Module = {
   onExit: function () {
     // A lost picture has said why the flight ended.
     if (state === "lost") return;
-    state = "over";
-    Zarvy.gamepad.stop();
-    Zarvy.keys.releaseAll("");
-    show('The flight is over.<button id="again" type="button">Fly again</button>', false);
-    document.getElementById("again").addEventListener("click", flyAgain);
+    endFlight("over", "The flight is over.");
   },
   onAbort: function (what) {
     fail("Zarvy stopped with an error: " + String(what) + ". Reload the page to try again.");
