@@ -161,7 +161,7 @@ std::vector<unsigned char> reduce(const std::vector<float>& master, int side)
                     const float weight = wy * overlap(mx, left, right);
                     const float* p = &master[(static_cast<size_t>(row) * masterSide + mx) * 4];
                     for (int c = 0; c < 4; ++c) {
-                        sum[c] += weight == 1.0f ? p[c] : weight * p[c];
+                        sum[c] += weight * p[c];
                     }
                 }
             }
