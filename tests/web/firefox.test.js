@@ -30,8 +30,8 @@ test("on a phone-sized screen held sideways firefox-esr fills it with the pictur
     await lib.openGame(page, shared.site.url);
     await page.touchscreen.tap(422, 195);
     await page.waitForFunction(() => document.documentElement.classList.contains("touch") &&
-                                     document.getElementById("cover").hidden && state === "running" &&
-                                     typeof GLctx !== "undefined", { timeout: 10000 });
+                                     document.getElementById("cover").hidden, { timeout: 10000 });
+    await lib.untilFlying(page);
     const shape = await page.evaluate(() => {
       const canvas = document.getElementById("canvas");
       const box = canvas.getBoundingClientRect();

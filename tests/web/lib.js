@@ -131,6 +131,14 @@ async function clickToPlay(page) {
   await page.click("#cover");
   await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
                                    document.getElementById("cover").hidden, { timeout: 10000 });
+  await untilFlying(page);
+}
+
+// Waits until the flight has started, however it was asked for: the game
+// runs in its graphics context and has said its start-up lines.
+async function untilFlying(page) {
+  await page.waitForFunction(() => typeof state !== "undefined" && state === "running" &&
+                                   typeof GLctx !== "undefined", { timeout: 10000 });
   await waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
 }
 
@@ -221,17 +229,23 @@ async function holdUntilMoved(page, key, from, side) {
   throw new Error(`the ship did not move under '${key}' within ten seconds`);
 }
 
-// A key's release travels through the browser's input queue, which lags on
-// a busy machine, so a ship let go late may glide on to its wall (columns
-// 128 and 672), where a rest proves nothing. This moves the ship from REST
-// to the SIDE (-1 left, +1 right) with KEY, lets go, and checks that it
-// rests on that side: a key of the other side still held would stop it at
-// its wall or pull it back there. Resolves to the new rest.
+// A key's release (a key-up, a lifted finger) travels through the browser's
+// input queue, which lags on a busy machine, so a ship let go late may
+// glide on to its wall (columns 128 and 672), where a rest proves nothing.
+// So a ship let go after a move comes to rest at least 15 columns to the
+// SIDE (-1 left, +1 right) of FROM, its wall included, and the next move
+// the other way shows that the key was let go: a key still held would stop
+// that move at its wall or pull the ship back there. Resolves to the rest.
+async function restsPast(page, label, from, side) {
+  return side > 0 ? shipAtRest(page, label, from + 15, 680) : shipAtRest(page, label, 120, from - 15);
+}
+
+// Moves the ship from REST to the SIDE with KEY, lets go, and checks that it
+// rests on that side (restsPast). Resolves to the new rest.
 async function movesBack(page, key, rest, side) {
   await holdUntilMoved(page, key, rest, side);
   await page.keyboard.up(key);
-  return side > 0 ? shipAtRest(page, `after '${key}'`, rest + 15, 680)
-                  : shipAtRest(page, `after '${key}'`, 120, rest - 15);
+  return restsPast(page, `after '${key}'`, rest, side);
 }
 
 // Chromium's own note when it copies a WebGL canvas to the screen without
@@ -334,6 +348,6 @@ function sharedBrowserAndSite(launcher = launch) {
 module.exports = {
   sharedBrowserAndSite, lighthouse,
   launchFirefox, loadsAndPlays, pageProblems, desktopStartupLines,
-  root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay,
-  flameColumn, shipAtRest, holdUntilMoved, movesBack, sleep,
+  root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay, untilFlying,
+  flameColumn, shipAtRest, restsPast, holdUntilMoved, movesBack, sleep,
 };

@@ -99,7 +99,7 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
     await page.keyboard.up("a");
     await page.keyboard.up("Shift");
     await lib.sleep(1500);
-    const left = await lib.shipAtRest(page, "a released under Shift", 120, start - 15);
+    const left = await lib.restsPast(page, "a released under Shift", start, -1);
     const back = await lib.movesBack(page, "d", left, 1);
 
     // 'a' held while another tab takes the keyboard; the release goes there.
@@ -113,7 +113,7 @@ test("keys let go under Shift or while the page had no focus leave the ship at r
     await page.waitForFunction(() => document.activeElement === document.getElementById("canvas") &&
                                      document.getElementById("cover").hidden, { timeout: 10000 });
     await lib.sleep(1500);
-    const gone = await lib.shipAtRest(page, "a released in another tab", 120, back - 15);
+    const gone = await lib.restsPast(page, "a released in another tab", back, -1);
     await lib.movesBack(page, "d", gone, 1);
   } finally {
     if (other) await other.close();

@@ -46,8 +46,7 @@ async function measure(page) {
 async function settled(page) {
   await page.waitForFunction(() => typeof state !== "undefined" && (state === "ready" || state === "running"),
                              { timeout: 60000 });
-  if (await page.evaluate(() => state === "ready")) await lib.clickToPlay(page);
-  await page.waitForFunction(() => state === "running" && typeof GLctx !== "undefined", { timeout: 60000 });
+  if (await page.evaluate(() => state === "ready")) await lib.clickToPlay(page); else await lib.untilFlying(page);
   await page.waitForFunction(() => {
     const canvas = document.getElementById("canvas");
     const box = document.getElementById("stage").getBoundingClientRect();
@@ -230,18 +229,14 @@ async function phone() {
   };
   const cover = await page.$("#cover");
   await cover.tap();
-  await page.waitForFunction(() => document.getElementById("cover").hidden && state === "running" &&
-                                   typeof GLctx !== "undefined", { timeout: 10000 });
+  await page.waitForFunction(() => document.getElementById("cover").hidden, { timeout: 10000 });
+  await lib.untilFlying(page);
   return { page, problems, finger, cancel, centre };
 }
 
 // Holds the control NAME with finger ID until the flames are 20 columns to
-// the SIDE of FROM, at most ten seconds. The lift that follows travels
-// through the browser's input queue, which lags on a busy machine, so the
-// ship may still glide to a wall (columns 128 and 672): a rest at the wall
-// proves nothing by itself, and every lift is followed by a move the other
-// way and a rest on that side. A key still held would stop that move at its
-// wall or, once the other finger lifts, pull the ship back there.
+// the SIDE of FROM, at most ten seconds. Every way of letting go is
+// followed by a rest on that side (lib.restsPast) and a move the other way.
 async function holdUntilMoved(p, id, name, from, side) {
   const at = await p.centre(name);
   await p.finger(id, at.x, at.y);
@@ -253,6 +248,14 @@ async function holdUntilMoved(p, id, name, from, side) {
   throw new Error(`the ship did not move under "${name}" within ten seconds`);
 }
 
+// Moves the ship from REST to the SIDE with finger ID on NAME, lifts it, and
+// resolves to where the ship rests on that side.
+async function movesBack(p, id, name, rest, side) {
+  await holdUntilMoved(p, id, name, rest, side);
+  await p.finger(id, null);
+  return lib.restsPast(p.page, `"${name}" lifted`, rest, side);
+}
+
 test("a finger on \"right\" slides the ship right; lifting, sliding off, a cancelled touch and a hidden page each let go", async () => {
   const p = await phone();
   let other = null;
@@ -260,21 +263,19 @@ test("a finger on \"right\" slides the ship right; lifting, sliding off, a cance
     let rest = await lib.shipAtRest(p.page, "start", 360, 440);
 
     // Lifted.
-    await holdUntilMoved(p, 1, "right", rest, 1);
-    await p.finger(1, null);
-    rest = await lib.shipAtRest(p.page, "right lifted", rest + 15, 680);
+    rest = await movesBack(p, 1, "right", rest, 1);
 
     // Slid off onto the picture.
     await holdUntilMoved(p, 2, "left", rest, -1);
     const left = await p.centre("left");
     await p.finger(2, left.x, left.box.y - 120);
-    rest = await lib.shipAtRest(p.page, "slid off left", 120, rest - 15);
+    rest = await lib.restsPast(p.page, "slid off left", rest, -1);
     await p.finger(2, null);
 
-    // Cancelled by the shared.browser.
+    // Cancelled by the browser.
     await holdUntilMoved(p, 3, "right", rest, 1);
     await p.cancel();
-    rest = await lib.shipAtRest(p.page, "right cancelled", rest + 15, 680);
+    rest = await lib.restsPast(p.page, "right cancelled", rest, 1);
 
     // The page hidden while a finger holds "left": its lift goes nowhere.
     await holdUntilMoved(p, 4, "left", rest, -1);
@@ -283,11 +284,9 @@ test("a finger on \"right\" slides the ship right; lifting, sliding off, a cance
     await p.page.waitForFunction(() => document.hidden, { timeout: 5000 });
     await p.page.bringToFront();
     await p.page.waitForFunction(() => !document.hidden, { timeout: 5000 });
-    rest = await lib.shipAtRest(p.page, "left while hidden", 120, rest - 15);
+    rest = await lib.restsPast(p.page, "left while hidden", rest, -1);
     assert.deepStrictEqual(await p.page.evaluate(() => Zarvy.keys.held()), []);
-    await holdUntilMoved(p, 5, "right", rest, 1);
-    await p.finger(5, null);
-    await lib.shipAtRest(p.page, "right after the hidden page", rest + 15, 680);
+    await movesBack(p, 5, "right", rest, 1);
     assert.deepStrictEqual(lib.pageProblems(p.problems), []);
   } finally {
     if (other) await other.close();
@@ -312,10 +311,8 @@ test("two thumbs: \"right\" stays held while the other thumb taps \"boost\" and 
     while (Date.now() < end && (column === null || column - start < 40)) column = await lib.flameColumn(p.page);
     assert.ok(column !== null && column - start >= 40, `the ship stopped when the second thumb lifted (${column})`);
     await p.finger(1, null);
-    const lifted = await lib.shipAtRest(p.page, "both lifted", start + 15, 680);
-    await holdUntilMoved(p, 3, "left", lifted, -1);
-    await p.finger(3, null);
-    await lib.shipAtRest(p.page, "left after both", 120, lifted - 15);
+    const lifted = await lib.restsPast(p.page, "both lifted", start, 1);
+    await movesBack(p, 3, "left", lifted, -1);
   } finally {
     await p.page.close();
   }
@@ -403,7 +400,7 @@ test("a gamepad's button starts the flight; plugged in mid-flight it steers at o
     // does nothing else: the view stays with the ship.
     await page.evaluate(() => window.plugInPad());
     await south(true);
-    await lib.waitForLines(page, (lines) => lines.some((l) => l.startsWith("Status: Using GLEW ")), 30, "the GLEW line");
+    await lib.untilFlying(page);
     await south(false);
     await page.waitForFunction(() => Zarvy.keys.held().length === 0, { timeout: 5000 });
     assert.strictEqual(await page.$eval("#touch", (touch) => touch.getAttribute("data-view")), "ship");
@@ -418,7 +415,7 @@ test("a gamepad's button starts the flight; plugged in mid-flight it steers at o
     while (Date.now() < end && (column === null || column - start < 20)) column = await lib.flameColumn(page);
     assert.ok(column - start >= 20, "the stick did not steer");
     await page.evaluate(() => { window.standInPads[0].axes[0] = 0.15; window.standInPads[0].axes[1] = -0.2; });
-    const right = await lib.shipAtRest(page, "stick in its dead zone", start + 15, 680);
+    const right = await lib.restsPast(page, "stick in its dead zone", start, 1);
     assert.deepStrictEqual(await page.evaluate(() => Zarvy.keys.held()), []);
 
     // The d-pad's left, then the pad unplugged with it held.

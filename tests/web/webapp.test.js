@@ -52,6 +52,16 @@ async function firstVisit(context, site) {
   return { page, made };
 }
 
+// Asks the browser to look for a new worker of the site now, as it does on
+// a visit, and waits until it has fetched the worker's file (a copy it
+// starts goes on in the background).
+async function lookForUpdate(page) {
+  await page.evaluate(async () => {
+    const registration = await navigator.serviceWorker.getRegistration();
+    await registration.update().catch(() => {});
+  });
+}
+
 // A new release at the copy in FOLDER, as a build makes one: a page file
 // changes (the page then sets window.newRelease), with EXTRA files the
 // worker is to list, and the worker is written anew.
@@ -138,10 +148,7 @@ test("after one visit the site plays with no network, and a new release replaces
       visits++;
       // The browser looks for a new worker on every visit; the test waits
       // until that look, and any copy it started, is over.
-      await page.evaluate(async () => {
-        const registration = await navigator.serviceWorker.getRegistration();
-        await registration.update().catch(() => {});
-      });
+      await lookForUpdate(page);
       await page.waitForFunction(async () => {
         const registration = await navigator.serviceWorker.getRegistration();
         return !registration.installing;
@@ -177,10 +184,7 @@ test("an update whose copy fails half-way leaves the old release playing", async
     fs.rmSync(path.join(site.folder, "missing.txt"));
     page = await context.newPage();
     await page.goto(site.url, { waitUntil: "load" });
-    await page.evaluate(async () => {
-      const registration = await navigator.serviceWorker.getRegistration();
-      await registration.update().catch(() => {});
-    });
+    await lookForUpdate(page);
     await page.close();
     page = await context.newPage();
     const problems = [];
