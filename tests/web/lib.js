@@ -217,16 +217,28 @@ async function shipAtRest(page, label, low, high) {
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // Holds KEY down (keyboard.down; the caller lets it go) until the flames
-// are at least 20 columns to the `side` (-1 left, +1 right) of FROM, at most
-// ten seconds: how long that takes depends on the machine's tick rate.
+// are at least 20 columns to the `side` (-1 left, +1 right) of FROM
+// (movedAtLeast), at most ten seconds: how long that takes depends on the
+// machine's tick rate.
 async function holdUntilMoved(page, key, from, side) {
   await page.keyboard.down(key);
+  if (!await movedAtLeast(page, from, side)) throw new Error(`the ship did not move under '${key}' within ten seconds`);
+}
+
+// Waits, at most ten seconds, until the flames are at least COLUMNS to the
+// SIDE (-1 left, +1 right) of FROM in three frames in a row that show them:
+// in one frame a rock passing in front of one flame moves their mean as
+// far. Resolves to whether they got there.
+async function movedAtLeast(page, from, side, columns = 20) {
+  let inRow = 0;
   const end = Date.now() + 10000;
   while (Date.now() < end) {
     const column = await flameColumn(page);
-    if (column !== null && (column - from) * side >= 20) return;
+    if (column === null) continue;
+    inRow = (column - from) * side >= columns ? inRow + 1 : 0;
+    if (inRow === 3) return true;
   }
-  throw new Error(`the ship did not move under '${key}' within ten seconds`);
+  return false;
 }
 
 // A key's release (a key-up, a lifted finger) travels through the browser's
@@ -349,5 +361,5 @@ module.exports = {
   sharedBrowserAndSite, lighthouse,
   launchFirefox, loadsAndPlays, pageProblems, desktopStartupLines,
   root, webBuild, launch, serve, watchedPage, panelLines, waitForLines, openGame, clickToPlay, untilFlying,
-  flameColumn, shipAtRest, restsPast, holdUntilMoved, movesBack, sleep,
+  flameColumn, shipAtRest, restsPast, movedAtLeast, holdUntilMoved, movesBack, sleep,
 };

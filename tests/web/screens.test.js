@@ -240,12 +240,8 @@ async function phone() {
 async function holdUntilMoved(p, id, name, from, side) {
   const at = await p.centre(name);
   await p.finger(id, at.x, at.y);
-  const end = Date.now() + 10000;
-  while (Date.now() < end) {
-    const column = await lib.flameColumn(p.page);
-    if (column !== null && (column - from) * side >= 20) return at;
-  }
-  throw new Error(`the ship did not move under "${name}" within ten seconds`);
+  if (!await lib.movedAtLeast(p.page, from, side)) throw new Error(`the ship did not move under "${name}" within ten seconds`);
+  return at;
 }
 
 // Moves the ship from REST to the SIDE with finger ID on NAME, lifts it, and
@@ -306,10 +302,7 @@ test("two thumbs: \"right\" stays held while the other thumb taps \"boost\" and 
     await p.finger(2, null);
     assert.deepStrictEqual(await p.page.evaluate(() => Zarvy.keys.held()), ["d"]);
     // The ship still slides right under the first thumb alone.
-    let column = null;
-    const end = Date.now() + 10000;
-    while (Date.now() < end && (column === null || column - start < 40)) column = await lib.flameColumn(p.page);
-    assert.ok(column !== null && column - start >= 40, `the ship stopped when the second thumb lifted (${column})`);
+    assert.ok(await lib.movedAtLeast(p.page, start, 1, 40), "the ship stopped when the second thumb lifted");
     await p.finger(1, null);
     const lifted = await lib.restsPast(p.page, "both lifted", start, 1);
     await movesBack(p, 3, "left", lifted, -1);
@@ -410,20 +403,14 @@ test("a gamepad's button starts the flight; plugged in mid-flight it steers at o
 
     // The left stick pushed right slides the ship right; back in its dead zone it rests.
     await page.evaluate(() => { window.standInPads[0].axes[0] = 1; });
-    let column = null;
-    let end = Date.now() + 10000;
-    while (Date.now() < end && (column === null || column - start < 20)) column = await lib.flameColumn(page);
-    assert.ok(column - start >= 20, "the stick did not steer");
+    assert.ok(await lib.movedAtLeast(page, start, 1), "the stick did not steer");
     await page.evaluate(() => { window.standInPads[0].axes[0] = 0.15; window.standInPads[0].axes[1] = -0.2; });
     const right = await lib.restsPast(page, "stick in its dead zone", start, 1);
     assert.deepStrictEqual(await page.evaluate(() => Zarvy.keys.held()), []);
 
     // The d-pad's left, then the pad unplugged with it held.
     await page.evaluate(() => { window.standInPads[0].buttons[14] = { pressed: true, touched: true, value: 1 }; });
-    column = null;
-    end = Date.now() + 10000;
-    while (Date.now() < end && (column === null || right - column < 20)) column = await lib.flameColumn(page);
-    assert.ok(right - column >= 20, "the d-pad did not steer");
+    assert.ok(await lib.movedAtLeast(page, right, -1), "the d-pad did not steer");
     await page.evaluate(() => window.unplugPad());
     await lib.shipAtRest(page, "pad unplugged", 140, right - 15);
     assert.deepStrictEqual(await page.evaluate(() => Zarvy.keys.held()), []);
